@@ -1,0 +1,16 @@
+# Writes the resource string table from messages.def (the one list of
+# messages), turning C escapes into the resource compiler's own.
+file(STRINGS "${INPUT}" lines ENCODING UTF-8)
+set(out "// Generated from messages.def at build time.\nSTRINGTABLE\nBEGIN\n")
+foreach(line IN LISTS lines)
+  if(line MATCHES "^MESSAGE\\(([0-9]+), *[A-Za-z0-9_]+, *\"(.*)\"\\)$")
+    set(id "${CMAKE_MATCH_1}")
+    set(text "${CMAKE_MATCH_2}")
+    string(REPLACE "\\\"" "\"\"" text "${text}")
+    string(APPEND out "  ${id}, L\"${text}\"\n")
+  endif()
+endforeach()
+string(APPEND out "END\n")
+file(WRITE "${OUTPUT}.tmp" "${out}")
+execute_process(COMMAND ${CMAKE_COMMAND} -E copy_if_different "${OUTPUT}.tmp" "${OUTPUT}")
+file(REMOVE "${OUTPUT}.tmp")
