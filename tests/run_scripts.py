@@ -76,24 +76,9 @@ class Runner:
 
     def _run(self, case, work):
         script = os.path.join(work, 'case.vx3')
-        if case.script is not None:
-            text, opts = case.script
-            with open(script, 'wb') as f:
-                f.write(casefile.encode_file(text.replace('{_}', ' ').replace('{nl}', '\n'), opts))
-        for name, text, opts in case.files:
-            path = os.path.join(work, name)
-            os.makedirs(os.path.dirname(path), exist_ok=True)
-            if isinstance(text, str):
-                text = text.replace('{_}', ' ').replace('{nl}', '\n')
-            with open(path, 'wb') as f:
-                f.write(casefile.encode_file(text, opts))
         exe = self.exe
         if case.exe_copy:
             exe = os.path.join(work, os.path.basename(self.exe))
-            shutil.copy2(self.exe, exe)
-            if case.exe_append:
-                with open(exe, 'ab') as f:
-                    f.write(case.exe_append)
         values = {
             '{script}': self.program_path(script),
             '{dir}': self.program_path(work),
@@ -108,6 +93,22 @@ class Runner:
                 text = text.replace(k, v)
             return re.sub(r'\{u\+([0-9A-Fa-f]{4})\}', lambda m: chr(int(m.group(1), 16)), text)
 
+        if case.script is not None:
+            text, opts = case.script
+            with open(script, 'wb') as f:
+                f.write(casefile.encode_file(fill(text), opts))
+        for name, text, opts in case.files:
+            path = os.path.join(work, name)
+            os.makedirs(os.path.dirname(path), exist_ok=True)
+            if isinstance(text, str):
+                text = fill(text)
+            with open(path, 'wb') as f:
+                f.write(casefile.encode_file(text, opts))
+        if case.exe_copy:
+            shutil.copy2(self.exe, exe)
+            if case.exe_append:
+                with open(exe, 'ab') as f:
+                    f.write(case.exe_append)
         args = split_args(fill(case.args))
         if case.registry_include is not None:
             self.set_registry_include(fill(case.registry_include))
@@ -179,7 +180,8 @@ def parse_native_dialog(err, title):
     head = f'[{title}]\n'
     if not err.startswith(head):
         return None
-    return err[len(head):].rstrip('\n')
+    text = err[len(head):]
+    return text[:-1] if text.endswith('\n') else text
 
 
 def diff(want, got):

@@ -65,7 +65,7 @@ TEST(Lexer, Tokens) {
       {"@CRLF\t$_1a", "@CRLF@0 $_1A@6 eol@10"},
       {"$b. x = 1", "$B@0 d0@2 fn:X@4 op65@6 i1@8 eol@9"},
       {"$a=<$b", "$A@0 op65@2 op67@3 $B@4 eol@6"},
-      {"<> >< =>", "op68@0 op67@3 op66@4 op65@6 op66@7 eol@8"},
+      {"<> >< =>", "op68@0 op66@3 op67@4 op65@6 op66@7 eol@8"},
       {"&= *= /= -= ^ [ ] ,", "op86@0 op85@3 op84@6 op83@9 op81@12 op78@14 op79@16 op64@18 eol@19"},
       {". ", "d0@0 eol@2"},
       {"Default, True)", "kw41@0 op64@7 kw39@9 op72@13 eol@14"},
@@ -140,7 +140,9 @@ TEST(BuiltinTable, LookupBySortedName) {
   for (int i = 0; i < vx::kBuiltinCount; ++i) {
     String name(vx::builtinInfo(i).name);
     ASSERT_EQ(vx::findBuiltin(name.data(), name.length()), i) << name.toUtf8();
-    if (i > 0) ASSERT_LT(String(vx::builtinInfo(i - 1).name).compare(name), 0);
+    if (i > 0) {
+      ASSERT_LT(String(vx::builtinInfo(i - 1).name).compare(name), 0);
+    }
   }
 }
 

@@ -50,7 +50,8 @@ TEST(EncodingDetection, MarksAndUtf8Test) {
       {"plain ascii", TextEncoding::Ansi, 0},
       {"", TextEncoding::Ansi, 0},
       {"caf\xC3\xA9", TextEncoding::Utf8, 0},
-      {"caf\xE9", TextEncoding::Ansi, 0},           // Latin-1 byte without its trail
+      {"caf\xE9 x", TextEncoding::Ansi, 0},         // Latin-1 byte without its trail
+      {"caf\xE9", TextEncoding::Utf8, 0},           // ...unless the sample ends first
       {"ab\xE2\x82", TextEncoding::Utf8, 0},        // cut off by the end of the sample
       {"\xC0\xAF", TextEncoding::Ansi, 0},          // never a lead byte
       {"\xF5\x80\x80\x80", TextEncoding::Ansi, 0},  // beyond the Unicode range
