@@ -171,7 +171,7 @@ def split_args(text):
 def parse_probe_dialog(output):
     lines = output.split('\n')
     # Title first, then the message text lines; winprobe escapes line breaks.
-    body = [line for line in lines[1:] if line and not line.startswith(('style=', 'topmost=', 'pressed='))]
+    body = [line for line in lines[1:] if line and not line.startswith(('style=', 'exstyle=', 'topmost=', 'pressed=', 'closed'))]
     text = '\n'.join(body)
     return text.replace('\\r', '\r').replace('\\n', '\n').replace('\\\\', '\\')
 

@@ -26,8 +26,11 @@ constexpr unsigned char kVersionTag[kTagLength] = {'V', 'X', '3', 'C'};
 ContainerProbe probeContainer(const String& path) {
   platform::ReadableFile file;
   if (!file.open(path)) return {ContainerStatus::CannotOpen, 0};
+  // Read through a volatile pointer so the optimiser cannot fold the
+  // signature back into the code as immediate bytes.
+  const volatile unsigned char* inverted = kInvertedSignature;
   unsigned char signature[kSignatureLength];
-  for (size_t i = 0; i < kSignatureLength; ++i) signature[i] = static_cast<unsigned char>(~kInvertedSignature[i]);
+  for (size_t i = 0; i < kSignatureLength; ++i) signature[i] = static_cast<unsigned char>(~inverted[i]);
 
   // Blocks overlap by the signature's length so one that straddles two
   // blocks is still found.

@@ -8,7 +8,7 @@
 //                                          its title, the texts of its static (non-image)
 //                                          controls, "style=0x...", "exstyle=0x...",
 //                                          "topmost=0|1"; then presses TEXT (default: the default
-//                                          button) or sends WM_CLOSE, prints "pressed=TEXT" or
+//                                          button) or posts WM_CLOSE, prints "pressed=TEXT" or
 //                                          "closed", and waits until the dialog is gone
 //   winprobe close  SEL                    post WM_CLOSE to it
 //   winprobe click  SEL --button TEXT      press one of its buttons, found by text, print "pressed=TEXT"
@@ -18,7 +18,7 @@
 //
 // SEL, at least one of the first four:
 //   --title T          title equals T exactly      --title-prefix T   title starts with T
-//   --class C          class name equals C         --handle 0x...     this window
+//   --class C          class name equals C         --handle 0x...     this window (a child too)
 //   --visible          only visible windows (implied by dialog: a dialog shows itself once its
 //                      controls exist)
 //   --timeout MS       how long to wait, polling every 20 ms (default 10000)
@@ -169,15 +169,23 @@ bool SameTextIgnoringCase(const std::wstring& a, const std::wstring& b) {
                               TRUE) == CSTR_EQUAL;
 }
 
+// A named CALLBACK, not a lambda: on x86 the enumerators want stdcall.
+BOOL CALLBACK CollectWindow(HWND hwnd, LPARAM list) {
+  reinterpret_cast<std::vector<HWND>*>(list)->push_back(hwnd);
+  return TRUE;
+}
+
+// Top-level windows in z-order, top first.
+std::vector<HWND> TopLevelWindows() {
+  std::vector<HWND> windows;
+  EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&windows));
+  return windows;
+}
+
+// All descendants, depth first, each level in z-order.
 std::vector<HWND> Descendants(HWND parent) {
   std::vector<HWND> children;
-  EnumChildWindows(
-      parent,
-      [](HWND child, LPARAM list) -> BOOL {
-        reinterpret_cast<std::vector<HWND>*>(list)->push_back(child);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&children));
+  EnumChildWindows(parent, CollectWindow, reinterpret_cast<LPARAM>(&children));
   return children;
 }
 
@@ -204,19 +212,9 @@ bool Matches(HWND hwnd, const Selector& selector) {
 // The first match in z-order, top first.
 HWND FindTopLevel(const Selector& selector) {
   if (selector.handle) return IsWindow(selector.handle) && Matches(selector.handle, selector) ? selector.handle : nullptr;
-  struct Search {
-    const Selector* selector;
-    HWND found;
-  } search{&selector, nullptr};
-  EnumWindows(
-      [](HWND hwnd, LPARAM data) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(data);
-        if (!Matches(hwnd, *s->selector)) return TRUE;
-        s->found = hwnd;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.found;
+  for (HWND hwnd : TopLevelWindows())
+    if (Matches(hwnd, selector)) return hwnd;
+  return nullptr;
 }
 
 // Polls `ready` until it holds or the time is up; true when it held.
@@ -272,13 +270,9 @@ void Press(HWND button) {
 // ---- commands -----------------------------------------------------------------------------
 
 int RunList() {
-  EnumWindows(
-      [](HWND hwnd, LPARAM) -> BOOL {
-        WriteLine(HandleText(hwnd) + L"|" + ClassOf(hwnd) + L"|" + Escape(TitleOf(hwnd)) + L"|" +
-                  (IsWindowVisible(hwnd) ? L"1" : L"0"));
-        return TRUE;
-      },
-      0);
+  for (HWND hwnd : TopLevelWindows())
+    WriteLine(HandleText(hwnd) + L"|" + ClassOf(hwnd) + L"|" + Escape(TitleOf(hwnd)) + L"|" +
+              (IsWindowVisible(hwnd) ? L"1" : L"0"));
   return kDone;
 }
 
