@@ -128,9 +128,13 @@ class Runner:
             if case.dialog_press:
                 command += ['--press', case.dialog_press]
             probe = subprocess.run(command, env=self.env, capture_output=True, timeout=TIMEOUT)
-            dialog_text = parse_probe_dialog(probe.stdout.decode('utf-8', 'replace'))
+            probe_output = probe.stdout.decode('utf-8', 'replace')
+            dialog_text = parse_probe_dialog(probe_output)
             if probe.returncode != 0:
                 failures.append(f'no dialog titled {case.dialog_title!r} appeared')
+            elif case.dialog_title == ' Error' and 'topmost=1' not in probe_output.split('\n'):
+                # Error reports are system-modal, which puts them on top of every window.
+                failures.append('the error message box is not system-modal (not topmost)')
         try:
             out, err = proc.communicate(timeout=TIMEOUT)
         except subprocess.TimeoutExpired:

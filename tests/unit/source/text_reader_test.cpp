@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "source/compiled_container.h"
 #include "source/encoding.h"
 
 namespace {
@@ -113,6 +114,27 @@ TEST(TextReader, LineEndAcrossBufferBoundary) {
 
 TEST(TextReader, InvalidUtf8LineBecomesEmpty) {
   EXPECT_EQ(readAll("\xC3\xA9\n\xE0\x80\x80\nok"), (std::vector<std::string>{"\xC3\xA9", "", "ok"}));
+}
+
+}  // namespace
+
+namespace {
+
+TEST(ContainerProbe, SignatureFoundAcrossBlocksAndTagChecked) {
+  const std::string signature = "VEXLET3-CONTAINER-\n_";
+  // Straddling the first 64 KB block boundary.
+  std::string bytes(65536 - 7, 'x');
+  bytes += signature + "VX3C" + std::string(16, '\0') + "entries";
+  TempFile straddling(bytes);
+  vx::ContainerProbe probe = vx::probeContainer(straddling.name());
+  EXPECT_EQ(probe.status, vx::ContainerStatus::Found);
+  EXPECT_EQ(probe.entriesOffset, 65536 - 7 + signature.size() + 4 + 16);
+
+  TempFile wrongTag("head" + signature + "XXXX" + std::string(16, '\0'));
+  EXPECT_EQ(vx::probeContainer(wrongTag.name()).status, vx::ContainerStatus::WrongVersion);
+  TempFile none(std::string(200000, 'y'));
+  EXPECT_EQ(vx::probeContainer(none.name()).status, vx::ContainerStatus::NoSignature);
+  EXPECT_EQ(vx::probeContainer(vx::String::fromAscii("/nonexistent/file")).status, vx::ContainerStatus::CannotOpen);
 }
 
 }  // namespace
