@@ -1,0 +1,21 @@
+# Cross-compiling for Windows with Debian's mingw-w64; VEXLET_ARCH (x86_64 or
+# i686) comes from the preset. The -posix compilers have std::thread.
+if(NOT VEXLET_ARCH)
+  set(VEXLET_ARCH x86_64)
+endif()
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR ${VEXLET_ARCH})
+set(CMAKE_C_COMPILER ${VEXLET_ARCH}-w64-mingw32-gcc-posix)
+set(CMAKE_CXX_COMPILER ${VEXLET_ARCH}-w64-mingw32-g++-posix)
+set(CMAKE_RC_COMPILER ${VEXLET_ARCH}-w64-mingw32-windres)
+set(CMAKE_FIND_ROOT_PATH /usr/${VEXLET_ARCH}-w64-mingw32)
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+# PCRE2 is built by tools/setup.sh into the cache, outside the tree.
+if(DEFINED ENV{VEXLET_CACHE})
+  set(VEXLET_PCRE2_ROOT "$ENV{VEXLET_CACHE}/pcre2-${VEXLET_ARCH}")
+else()
+  set(VEXLET_PCRE2_ROOT "$ENV{HOME}/.cache/vexlet/pcre2-${VEXLET_ARCH}")
+endif()
+list(APPEND CMAKE_FIND_ROOT_PATH "${VEXLET_PCRE2_ROOT}")
