@@ -1,22 +1,37 @@
 #include "engine/interpreter.h"
 
+#include "builtins/registry.h"
+#include "engine/block_check.h"
+#include "engine/block_scan.h"
+
 namespace vx {
 
-void Interpreter::declareGlobal(const String& name, Variant value, bool constant) {
-  for (GlobalVariable& g : globals_) {
-    if (g.name == name) {
-      g.value = std::move(value);
-      g.constant = constant;
-      return;
-    }
-  }
-  globals_.push_back({name, std::move(value), constant});
+Interpreter::Interpreter() {
+  for (BuiltinHandler& h : handlers_) h = nullptr;
+  callStates_.emplace_back();
+  registerAllBuiltins(*this);
 }
 
-const Variant* Interpreter::findGlobal(const String& name) const {
-  for (const GlobalVariable& g : globals_)
-    if (g.name == name) return &g.value;
-  return nullptr;
+Interpreter::~Interpreter() = default;
+
+bool Interpreter::prepare() {
+  std::vector<TokenLine>& lines = script_.tokenLines();
+  for (size_t i = 1; i < lines.size(); ++i) names_.internLine(lines[i]);
+  ScriptError error;
+  if (!checkBlockStructure(lines, error)) {
+    currentLine_ = error.line;
+    raiseFatal(static_cast<MessageId>(error.messageId), error.column);
+    return false;
+  }
+  scanner_ = std::make_unique<BlockScanner>(lines);
+  return true;
+}
+
+void Interpreter::runScript(RunHost& host) {
+  host_ = &host;
+  runState_ = RunState::Running;
+  run(1);
+  host_ = nullptr;
 }
 
 }  // namespace vx

@@ -1,10 +1,17 @@
-// The one engine object of a run: the script, its global variables and the
-// run's outcome. It grows with the engine; everything a run owns lives here
-// or in the frame, never in globals.
+// The one engine object of a run: the script, its variables, the call and
+// block stacks, the run state and the handlers of the built-in families.
+// Everything a run owns lives here or in the frame, never in globals.
 #pragma once
 
+#include <deque>
+#include <memory>
 #include <vector>
 
+#include "engine/builtin_table.h"
+#include "engine/messages.h"
+#include "engine/names.h"
+#include "engine/run_host.h"
+#include "engine/scope.h"
 #include "frame/command_line.h"
 #include "source/script_lines.h"
 #include "values/string.h"
@@ -12,36 +19,181 @@
 
 namespace vx {
 
+class Interpreter;
+class BlockScanner;
+
+// A built-in's handler: arguments already evaluated and counted; the result
+// is preset to Int32 1 and @error/@extended to 0. Returns 0, or non-zero only
+// after raising a fatal error.
+using BuiltinHandler = int (*)(Interpreter& vm, Variant* args, int count, Variant& result);
+
+enum class RunState : int {
+  Running = 0,
+  Exiting = 1,
+  Sleeping = 2,
+};
+
+struct CallState {
+  int32_t error = 0;
+  Variant extended;
+  Variant returnValue;
+  bool errorSetByScript = false;
+  bool extendedSetByScript = false;
+  bool returned = false;
+};
+
+enum class BlockKindRun : int { If = 0, While = 1, Do = 2, For = 3, Select = 4, Switch = 5 };
+
+struct BlockRecord {
+  BlockRecord(BlockKindRun k, int start, int end, Variant* variable = nullptr, Variant lim = Variant(),
+              Variant stp = Variant())
+      : kind(k), startLine(start), endLine(end), loopVariable(variable), limit(std::move(lim)), step(std::move(stp)) {}
+
+  BlockKindRun kind;
+  int startLine;
+  int endLine;
+  Variant* loopVariable;
+  Variant limit;
+  Variant step;
+  bool enumerating = false;  // For...In: limit is the array, step the index
+};
+
 class Interpreter {
  public:
-  Interpreter() = default;
+  Interpreter();
+  ~Interpreter();
   Interpreter(const Interpreter&) = delete;
   Interpreter& operator=(const Interpreter&) = delete;
 
   ScriptLines& script() { return script_; }
+  NameTable& names() { return names_; }
 
   // Declares a variable in the global scope (names are upper case).
   void declareGlobal(const String& name, Variant value, bool constant);
-  const Variant* findGlobal(const String& name) const;
+  const Variant* findGlobal(const String& name);
+
+  // Everything between loading and running: names, block structure.
+  bool prepare();
+  // Runs the script from line 1 to its end; the exit code is left in exitCode.
+  void runScript(RunHost& host);
+
+  // --- services for statements and built-ins
+  void raiseFatal(MessageId id, int column, const String& extra = String());
+  bool exiting() const { return runState_ == RunState::Exiting; }
+  void setError(int32_t code) { call().error = code; }
+  void setExtended(const Variant& value) { call().extended = value; }
+  void setExtended(int32_t value) { call().extended.setInt32(value); }
+  CallState& call() { return callStates_.back(); }
+  RunHost* host() { return host_; }
+  void registerBuiltin(BuiltinId id, BuiltinHandler handler) { handlers_[static_cast<int>(id)] = handler; }
+
+  // Expression evaluation over one token line, from `pos`; leaves `pos` on
+  // the token that ended the expression. False after a fatal error.
+  bool evaluate(const TokenLine& line, size_t& pos, Variant& result, size_t stop = SIZE_MAX);
+  bool condition(const TokenLine& line, size_t& pos, bool& truth);
 
   SourceKind sourceKind = SourceKind::EmbeddedScript;
   String scriptFullPath;
   String scriptName;
   String scriptDir;
   int32_t exitCode = 0;
+  int exitMethod = 0;
   bool errorToStdout = false;
   bool debugOutput = false;
   bool noTrayIcon = false;
   bool themeActive = false;
+  bool mustDeclareVars = false;
+  bool setExitCodeOption = false;
+  bool silenced = false;
 
  private:
-  struct GlobalVariable {
-    String name;
-    Variant value;
-    bool constant;
-  };
+  friend class Evaluator;
+  friend class StatementRunner;
+
+  // Variables
+  Binding* findVisible(int32_t name);
+  Binding* createVisible(int32_t name, const Variant& initial, uint8_t flags = 0);
+  bool readVariable(const TokenLine& line, size_t& pos, Variant& out);
+  Variant* subscriptedElement(const TokenLine& line, size_t& pos, Variant& array, bool forWriting);
+  bool assignmentStatement(const TokenLine& line, size_t start);
+  bool declarationStatement(const TokenLine& line, size_t pos, int keyword);
+  bool constStatement(const TokenLine& line, size_t pos, int mode);
+  bool enumStatement(const TokenLine& line, size_t pos, int mode, bool constant);
+  bool staticStatement(const TokenLine& line, size_t pos, int mode);
+  // The Func line of the running function, 0 at top level (keys static cells).
+  int currentFunctionLine() const { return 0; }
+  bool readDimensions(const TokenLine& line, size_t& pos, std::vector<uint32_t>& sizes);
+  bool readSubscripts(const TokenLine& line, size_t& pos, std::vector<uint32_t>& out, int column);
+  bool dimensionArray(Variant& target, const std::vector<uint32_t>& sizes, int column);
+  bool arrayLiteral(const TokenLine& line, size_t& pos, int32_t name);
+  bool initializer(const TokenLine& line, size_t& pos, int32_t name, bool isReDim, bool alwaysScan);
+  Binding* findInMode(int mode, int32_t name);
+  Binding* createInMode(int mode, int32_t name, const Variant& initial, uint8_t flags = 0);
+  // Subscript lists reused between reads, so reading an element allocates nothing.
+  std::vector<uint32_t>& subscriptScratch() {
+    if (scratchDepth_ == scratch_.size()) scratch_.emplace_back();
+    return scratch_[scratchDepth_++];
+  }
+  bool releaseScratch(bool result) {
+    --scratchDepth_;
+    return result;
+  }
+
+  // Expressions
+  bool applyOperator(uint8_t code, size_t valueBase);
+  bool skipOperand(const TokenLine& line, size_t& pos, size_t stop);
+  bool readMacro(const Token& token, Variant& out);
+
+  // Calls
+  bool callBuiltin(const TokenLine& line, size_t& pos, int index, Variant& result);
+
+  // Statements and the run loop
+  bool executeTokens(const TokenLine& line, size_t pos);
+  bool keywordStatement(const TokenLine& line, size_t pos);
+  bool expectEnd(const TokenLine& line, size_t pos);
+  bool conditionOfLine(int lineIndex, size_t pos, bool& truth, size_t* after);
+  bool ifStatement(const TokenLine& line, size_t pos);
+  bool forStatement(const TokenLine& line, size_t pos);
+  bool nextStatement();
+  bool loopControl(const TokenLine& line, size_t pos, bool exitLoop);
+  bool selectStatement(const TokenLine& line, size_t pos, bool isSwitch);
+  bool continueCase(const TokenLine& line, size_t pos);
+  std::vector<int>& lineScratch() {
+    if (lineDepth_ == lineLists_.size()) lineLists_.emplace_back();
+    return lineLists_[lineDepth_++];
+  }
+  bool releaseLines(bool result) {
+    --lineDepth_;
+    return result;
+  }
+  int run(int startLine);
+  void executeNextLine();
+
   ScriptLines script_;
-  std::vector<GlobalVariable> globals_;
+  NameTable names_;
+  Scope globals_;
+  Scope statics_;
+  std::vector<std::unique_ptr<Scope>> frames_;
+  std::vector<CallState> callStates_;
+  std::vector<BlockRecord> blocks_;
+  std::unique_ptr<BlockScanner> scanner_;
+  BuiltinHandler handlers_[kBuiltinCount];
+  RunHost* host_ = nullptr;
+
+  RunState runState_ = RunState::Running;
+  int runDepth_ = 0;
+  bool leaveLevel_ = false;
+  bool quit_ = false;
+  int currentLine_ = 0;
+  int nextLine_ = 1;
+  Variant withObject_;
+  std::vector<Variant> values_;  // evaluator stacks, shared by nested evaluations
+  std::vector<uint8_t> ops_;
+  std::deque<std::vector<uint32_t>> scratch_;
+  size_t scratchDepth_ = 0;
+  std::deque<std::vector<int>> lineLists_;
+  size_t lineDepth_ = 0;
+  size_t blockBase_ = 0;  // blocks below belong to callers
 };
 
 }  // namespace vx

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "engine/interpreter.h"
+#include "engine/quiet_host.h"
 #include "frame/startup.h"
 
 namespace {
@@ -29,5 +30,6 @@ vx::String quotedCommandLine(int argc, char** argv) {
 
 int main(int argc, char** argv) {
   vx::Interpreter vm;
-  return vx::runMainDriver(vm, quotedCommandLine(argc, argv));
+  return vx::runMainDriver(vm, quotedCommandLine(argc, argv),
+                           [](vx::Interpreter&) { return std::make_unique<vx::QuietHost>(); });
 }

@@ -6,6 +6,7 @@
 #include <new>
 
 #include "engine/interpreter.h"
+#include "engine/quiet_host.h"
 #include "frame/command_line.h"
 #include "frame/startup.h"
 
@@ -95,5 +96,6 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   const wchar_t* full = GetCommandLineW();
   const vx::String commandText =
       vx::textAfterProgramName(vx::String(reinterpret_cast<const char16_t*>(full)));
-  return vx::runMainDriver(vm, commandText);
+  // The host window and tray icon replace the quiet host once they land.
+  return vx::runMainDriver(vm, commandText, [](vx::Interpreter&) { return std::make_unique<vx::QuietHost>(); });
 }

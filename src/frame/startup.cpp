@@ -71,7 +71,7 @@ String fileNameOf(const String& fullPath) {
   return fullPath.substr(cut, fullPath.length() - cut);
 }
 
-int runMainDriver(Interpreter& vm, const String& commandText) {
+int runMainDriver(Interpreter& vm, const String& commandText, const HostFactory& makeHost) {
   const String savedDirectory = platform::currentDirectory();
   const String executable = platform::executablePath();
   const bool carriesScript = probeContainer(executable).status != ContainerStatus::NoSignature;
@@ -105,7 +105,8 @@ int runMainDriver(Interpreter& vm, const String& commandText) {
     cl.scriptPath = platform::fullPath(cl.scriptPath);
   }
 
-  if (!lexScript(store)) {
+  vm.errorToStdout = store.errorToStdout;
+  if (!lexScript(store) || !vm.prepare()) {
     vm.exitCode = 1;
     platform::setCurrentDirectory(savedDirectory);
     return vm.exitCode;
@@ -128,8 +129,10 @@ int runMainDriver(Interpreter& vm, const String& commandText) {
     return vm.exitCode;
   }
 
-  // The engine takes over here once it exists: a script that loads and lexes
-  // cleanly ends normally without running a line.
+  {
+    std::unique_ptr<RunHost> host = makeHost(vm);
+    vm.runScript(*host);
+  }
   platform::setCurrentDirectory(savedDirectory);
   return vm.exitCode;
 }

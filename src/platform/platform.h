@@ -66,11 +66,26 @@ bool readIncludePathSetting(String& value);
 String ansiToUtf16(const char* bytes, size_t count);
 std::string utf16ToAnsi(const String& text);
 
+// The user's locale comparison of two texts, ignoring case: <0, 0 or >0.
+int compareTextIgnoringCase(const String& a, const String& b);
+
 // Error output: standard output as ANSI text, unchanged line ends.
 void writeStandardOutput(const String& text);
 // The error message box: error icon, system-modal, brought to the foreground.
 // `owner` is a native window handle or 0.
 void showErrorBox(const String& text, const String& title, uintptr_t owner);
+enum class Stream { Output, Error };
+// Writes bytes unchanged to standard output or error and flushes; the count
+// written, or -1.
+long long writeStream(Stream stream, const void* bytes, size_t count);
+// A copy of console output for a debugger.
+void debugOutput(const String& text);
+bool isWindow(uintptr_t handle);
+void beep(int frequency, int duration);
+// Memory load in percent, then total/available physical, page file and
+// virtual memory in KB.
+void memoryStatus(double stats[7]);
+
 // Whether the process runs with administrator rights.
 bool isAdministrator();
 // Starts this executable again through the shell's "runas" verb.

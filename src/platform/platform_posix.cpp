@@ -133,6 +133,20 @@ std::string utf16ToAnsi(const String& text) {
   return out;
 }
 
+int compareTextIgnoringCase(const String& a, const String& b) {
+  // Folds ASCII and Latin-1 letters; enough for the native test build.
+  auto fold = [](char16_t c) -> char16_t {
+    if ((c >= u'a' && c <= u'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7)) return static_cast<char16_t>(c - 32);
+    return c;
+  };
+  size_t n = a.length() < b.length() ? a.length() : b.length();
+  for (size_t i = 0; i < n; ++i) {
+    char16_t x = fold(a[i]), y = fold(b[i]);
+    if (x != y) return x < y ? -1 : 1;
+  }
+  return a.length() == b.length() ? 0 : (a.length() < b.length() ? -1 : 1);
+}
+
 void writeStandardOutput(const String& text) {
   std::string bytes = utf16ToAnsi(text);
   fwrite(bytes.data(), 1, bytes.size(), stdout);
@@ -142,6 +156,26 @@ void writeStandardOutput(const String& text) {
 void showErrorBox(const String& text, const String& title, uintptr_t) {
   std::string out = "[" + title.toUtf8() + "]\n" + text.toUtf8() + "\n";
   fwrite(out.data(), 1, out.size(), stderr);
+}
+
+long long writeStream(Stream stream, const void* bytes, size_t count) {
+  FILE* f = stream == Stream::Output ? stdout : stderr;
+  size_t n = fwrite(bytes, 1, count, f);
+  fflush(f);
+  return static_cast<long long>(n);
+}
+
+void debugOutput(const String&) {}
+
+bool isWindow(uintptr_t) { return false; }
+
+void beep(int, int) {}
+
+void memoryStatus(double stats[7]) {
+  long pages = sysconf(_SC_PHYS_PAGES), free = sysconf(_SC_AVPHYS_PAGES), size = sysconf(_SC_PAGESIZE);
+  stats[1] = static_cast<double>(pages) * size / 1024;
+  stats[2] = static_cast<double>(free) * size / 1024;
+  stats[0] = pages > 0 ? 100.0 * static_cast<double>(pages - free) / static_cast<double>(pages) : 0;
 }
 
 bool isAdministrator() { return geteuid() == 0; }

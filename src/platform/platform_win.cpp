@@ -135,6 +135,12 @@ std::string utf16ToAnsi(const String& text) {
   return result;
 }
 
+int compareTextIgnoringCase(const String& a, const String& b) {
+  int r = CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, wide(a), static_cast<int>(a.length()), wide(b),
+                         static_cast<int>(b.length()));
+  return r == 0 ? 0 : r - CSTR_EQUAL;
+}
+
 void writeStandardOutput(const String& text) {
   std::string bytes = utf16ToAnsi(text);
   HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
@@ -146,6 +152,33 @@ void writeStandardOutput(const String& text) {
 void showErrorBox(const String& text, const String& title, uintptr_t owner) {
   MessageBoxW(reinterpret_cast<HWND>(owner), wide(text), wide(title),
               MB_ICONERROR | MB_SYSTEMMODAL | MB_SETFOREGROUND);
+}
+
+long long writeStream(Stream stream, const void* bytes, size_t count) {
+  HANDLE out = GetStdHandle(stream == Stream::Output ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE);
+  if (out == nullptr || out == INVALID_HANDLE_VALUE) return -1;
+  DWORD written = 0;
+  if (count > 0 && !WriteFile(out, bytes, static_cast<DWORD>(count), &written, nullptr)) return -1;
+  return written;
+}
+
+void debugOutput(const String& text) { OutputDebugStringW(wide(text)); }
+
+bool isWindow(uintptr_t handle) { return handle != 0 && IsWindow(reinterpret_cast<HWND>(handle)); }
+
+void beep(int frequency, int duration) { Beep(static_cast<DWORD>(frequency), static_cast<DWORD>(duration)); }
+
+void memoryStatus(double stats[7]) {
+  MEMORYSTATUSEX m = {};
+  m.dwLength = sizeof m;
+  if (!GlobalMemoryStatusEx(&m)) return;
+  stats[0] = m.dwMemoryLoad;
+  stats[1] = static_cast<double>(m.ullTotalPhys / 1024);
+  stats[2] = static_cast<double>(m.ullAvailPhys / 1024);
+  stats[3] = static_cast<double>(m.ullTotalPageFile / 1024);
+  stats[4] = static_cast<double>(m.ullAvailPageFile / 1024);
+  stats[5] = static_cast<double>(m.ullTotalVirtual / 1024);
+  stats[6] = static_cast<double>(m.ullAvailVirtual / 1024);
 }
 
 bool isAdministrator() {

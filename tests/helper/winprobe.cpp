@@ -15,6 +15,23 @@
 //   winprobe send   SEL --msg N [--wparam W] [--lparam L] [--post]
 //                                          send (print the result) or post a message to it
 //   winprobe list                          "handle|class|title|visible" for every top-level window
+//   winprobe tray-click SEL --button left|right [--double] [--msg N]
+//                                          post the tray callback message N (default 1025) to it
+//                                          with the button's down (or double-click) message, as
+//                                          the notification area does on a click
+//   winprobe tray-click --icon --button left|right [--double]
+//                                          post the button's down (or double-click) message to
+//                                          the first icon of Wine's standalone tray, which hands
+//                                          it on to the icon's owner as a real click does
+//   winprobe tray-icons                    the handle of every icon window in Wine's standalone
+//                                          tray, one per line (none when it has no icons)
+//   winprobe menu [--keys K,K,... | --close | --choose-id N] [--timeout MS]
+//                                          wait for a visible popup menu (#32768), print its
+//                                          handle; then post the keys to it (down, up, left,
+//                                          right, home, end, return, escape, or one letter), or
+//                                          Escape (--close), or close it with Escape and post
+//                                          WM_COMMAND N to its owner (--choose-id); then wait
+//                                          until it is gone
 //
 // SEL, at least one of the first four:
 //   --title T          title equals T exactly      --title-prefix T   title starts with T
@@ -22,6 +39,8 @@
 //   --visible          only visible windows (implied by dialog: a dialog shows itself once its
 //                      controls exist)
 //   --timeout MS       how long to wait, polling every 20 ms (default 10000)
+// --msg-name NAME stands for --msg with the number RegisterWindowMessage gives NAME, and
+// --broadcast for a send or post to every top-level window (no SEL needed then).
 // Button texts compare without '&' and without regard to case. Numbers may be written in hex
 // (0x...) and, for --wparam and --lparam, negative.
 //
@@ -67,6 +86,13 @@ struct Options {
   WPARAM wparam = 0;
   LPARAM lparam = 0;
   bool post = false;
+  bool broadcast = false;
+  bool right_button = false;
+  bool double_click = false;
+  bool tray_icon = false;
+  std::vector<UINT> keys;
+  bool has_choose_id = false;
+  UINT choose_id = 0;
 };
 
 // ---- output -------------------------------------------------------------------------------
@@ -358,7 +384,7 @@ int RunClick(const Options& options) {
 }
 
 int RunSend(const Options& options) {
-  HWND window = WaitForWindow(options.selector);
+  HWND window = options.broadcast ? HWND_BROADCAST : WaitForWindow(options.selector);
   if (!window) return kNotFound;
   if (options.post) {
     if (PostMessageW(window, options.message, options.wparam, options.lparam)) return kDone;
@@ -372,6 +398,90 @@ int RunSend(const Options& options) {
     return kNotFound;
   }
   WriteLine(std::to_wstring(static_cast<LONG_PTR>(result)));
+  return kDone;
+}
+
+// Wine shows the notification area, when the desktop has none, as a window of its own with
+// one child per icon; it exists only while there are icons.
+std::vector<HWND> TrayIconWindows() {
+  std::vector<HWND> icons;
+  for (HWND hwnd : TopLevelWindows()) {
+    if (ClassOf(hwnd) != L"__winex11_standalone_tray") continue;
+    for (HWND child : Descendants(hwnd))
+      if (ClassOf(child) == L"__winex11_tray_icon") icons.push_back(child);
+  }
+  return icons;
+}
+
+// Posted, not sent: the host opens its menu inside the handler and would hold a sent message
+// until the menu closes.
+int RunTrayClick(const Options& options) {
+  UINT mouse = options.right_button ? (options.double_click ? WM_RBUTTONDBLCLK : WM_RBUTTONDOWN)
+                                    : (options.double_click ? WM_LBUTTONDBLCLK : WM_LBUTTONDOWN);
+  if (options.tray_icon) {
+    HWND icon = nullptr;
+    PollUntil(options.selector.timeout_ms, [&] {
+      std::vector<HWND> icons = TrayIconWindows();
+      return (icon = icons.empty() ? nullptr : icons.front()) != nullptr;
+    });
+    if (!icon) {
+      WriteError(L"no tray icon");
+      return kNotFound;
+    }
+    WPARAM keys = options.right_button ? MK_RBUTTON : MK_LBUTTON;
+    if (PostMessageW(icon, mouse, keys, MAKELPARAM(8, 8))) return kDone;
+    WriteError(L"PostMessage failed, error " + std::to_wstring(GetLastError()));
+    return kNotFound;
+  }
+  HWND window = WaitForWindow(options.selector);
+  if (!window) return kNotFound;
+  UINT callback = options.has_message ? options.message : WM_USER + 1;
+  if (PostMessageW(window, callback, 1, static_cast<LPARAM>(mouse))) return kDone;
+  WriteError(L"PostMessage failed, error " + std::to_wstring(GetLastError()));
+  return kNotFound;
+}
+
+int RunTrayIcons() {
+  for (HWND icon : TrayIconWindows()) WriteLine(HandleText(icon));
+  return kDone;
+}
+
+// The menu's own loop takes keyboard messages of its thread, whichever window they are
+// posted to; Return arrives as the character TranslateMessage makes of it.
+void PostKey(HWND window, UINT key) {
+  UINT scan = MapVirtualKeyW(key, MAPVK_VK_TO_VSC);
+  PostMessageW(window, WM_KEYDOWN, key, static_cast<LPARAM>(1 | (scan << 16)));
+  PostMessageW(window, WM_KEYUP, key, static_cast<LPARAM>(1 | (scan << 16) | (3u << 30)));
+}
+
+int RunMenu(Options options) {
+  options.selector.has_class = true;
+  options.selector.class_name = L"#32768";
+  options.selector.visible_only = true;
+  HWND menu = WaitForWindow(options.selector);
+  if (!menu) return kNotFound;
+  WriteLine(HandleText(menu));
+  HWND owner = GetWindow(menu, GW_OWNER);
+  if (options.has_choose_id || options.close) {
+    PostKey(menu, VK_ESCAPE);
+  } else {
+    for (UINT key : options.keys) {
+      PostKey(menu, key);
+      Sleep(kPollMs);  // one key at a time, as a person types them
+    }
+  }
+  if (!PollUntil(options.selector.timeout_ms, [&] { return !IsWindow(menu) || !IsWindowVisible(menu); })) {
+    WriteError(L"the menu is still open");
+    return kNotFound;
+  }
+  if (options.has_choose_id) {
+    if (!owner) {
+      WriteError(L"the menu has no owner");
+      return kNotFound;
+    }
+    PostMessageW(owner, WM_COMMAND, MAKEWPARAM(options.choose_id, 0), 0);
+    WriteLine(L"chose=" + std::to_wstring(options.choose_id) + L" owner=" + HandleText(owner));
+  }
   return kDone;
 }
 
@@ -396,6 +506,29 @@ bool ParseSigned(const wchar_t* text, long long& value) {
   return text[1] && *end == L'\0';
 }
 
+// "down,down,return" as virtual keys; false on a name it does not know.
+bool ParseKeys(const std::wstring& list, std::vector<UINT>& keys) {
+  static const struct { const wchar_t* name; UINT key; } kNames[] = {
+      {L"down", VK_DOWN}, {L"up", VK_UP},         {L"left", VK_LEFT},     {L"right", VK_RIGHT},
+      {L"home", VK_HOME}, {L"end", VK_END},       {L"return", VK_RETURN}, {L"enter", VK_RETURN},
+      {L"escape", VK_ESCAPE}, {L"esc", VK_ESCAPE},
+  };
+  size_t start = 0;
+  while (start <= list.size()) {
+    size_t comma = list.find(L',', start);
+    std::wstring name = list.substr(start, comma == std::wstring::npos ? std::wstring::npos : comma - start);
+    UINT key = 0;
+    for (const auto& entry : kNames)
+      if (SameTextIgnoringCase(name, entry.name)) key = entry.key;
+    if (!key && name.size() == 1 && iswalnum(name[0])) key = static_cast<UINT>(towupper(name[0]));
+    if (!key) return false;
+    keys.push_back(key);
+    if (comma == std::wstring::npos) break;
+    start = comma + 1;
+  }
+  return !keys.empty();
+}
+
 // Fills `options` from argv; false (after a message) on anything it does not understand.
 bool Parse(int argc, wchar_t** argv, Options& options) {
   if (argc < 2) return false;
@@ -403,7 +536,8 @@ bool Parse(int argc, wchar_t** argv, Options& options) {
   Selector& s = options.selector;
   for (int i = 2; i < argc; ++i) {
     std::wstring name = argv[i];
-    bool is_flag = name == L"--visible" || name == L"--close" || name == L"--post";
+    bool is_flag = name == L"--visible" || name == L"--close" || name == L"--post" || name == L"--double" ||
+                   name == L"--broadcast" || name == L"--icon";
     if (!is_flag && i + 1 >= argc) {
       WriteError(name + L" needs a value");
       return false;
@@ -441,15 +575,51 @@ bool Parse(int argc, wchar_t** argv, Options& options) {
       options.lparam = static_cast<LPARAM>(signed_number);
     } else if (name == L"--post") {
       options.post = true;
+    } else if (name == L"--broadcast") {
+      options.broadcast = true;
+    } else if (name == L"--msg-name") {
+      UINT registered = RegisterWindowMessageW(value);
+      if (!registered) {
+        WriteError(L"cannot register " + std::wstring(value));
+        return false;
+      }
+      options.has_message = true;
+      options.message = registered;
+    } else if (name == L"--icon") {
+      options.tray_icon = true;
+    } else if (name == L"--double") {
+      options.double_click = true;
+    } else if (name == L"--keys" && ParseKeys(value, options.keys)) {
+    } else if (name == L"--choose-id" && ParseUnsigned(value, number) && number <= 0xFFFF) {
+      options.has_choose_id = true;
+      options.choose_id = static_cast<UINT>(number);
     } else {
       WriteError(L"bad option " + name + (is_flag ? L"" : L" " + std::wstring(value)));
       return false;
     }
   }
   const std::wstring& c = options.command;
-  if (c == L"list") return true;
+  if (c == L"list" || c == L"tray-icons") return true;
+  if (c == L"menu") {
+    int ways = (options.keys.empty() ? 0 : 1) + (options.close ? 1 : 0) + (options.has_choose_id ? 1 : 0);
+    if (ways != 1) {
+      WriteError(L"menu needs one of --keys, --close, --choose-id");
+      return false;
+    }
+    return true;
+  }
+  if (c == L"send" && options.broadcast) return options.has_message;
+  if (c == L"tray-click") {
+    if (!options.has_button || !(SameTextIgnoringCase(options.button, L"left") ||
+                                 SameTextIgnoringCase(options.button, L"right"))) {
+      WriteError(L"tray-click needs --button left or --button right");
+      return false;
+    }
+    options.right_button = SameTextIgnoringCase(options.button, L"right");
+    if (options.tray_icon) return true;
+  }
   if (c != L"wait" && c != L"gone" && c != L"texts" && c != L"dialog" && c != L"close" && c != L"click" &&
-      c != L"send") {
+      c != L"send" && c != L"tray-click") {
     WriteError(L"unknown command " + c);
     return false;
   }
@@ -477,7 +647,8 @@ bool Parse(int argc, wchar_t** argv, Options& options) {
 int wmain(int argc, wchar_t** argv) {
   Options options;
   if (!Parse(argc, argv, options)) {
-    WriteError(L"usage: winprobe wait|gone|texts|dialog|close|click|send|list [options]; "
+    WriteError(L"usage: winprobe wait|gone|texts|dialog|close|click|send|list|tray-click|tray-icons|menu "
+               L"[options]; "
                L"see the comment at the top of winprobe.cpp");
     return kUsage;
   }
@@ -489,5 +660,8 @@ int wmain(int argc, wchar_t** argv) {
   if (c == L"dialog") return RunDialog(options);
   if (c == L"close") return RunClose(options);
   if (c == L"click") return RunClick(options);
+  if (c == L"tray-click") return RunTrayClick(options);
+  if (c == L"tray-icons") return RunTrayIcons();
+  if (c == L"menu") return RunMenu(options);
   return RunSend(options);
 }

@@ -1,0 +1,10 @@
+#include "builtins/registry.h"
+
+namespace vx {
+
+void registerAllBuiltins(Interpreter& vm) {
+  registerCoreBuiltins(vm);
+  registerConsoleBuiltins(vm);
+}
+
+}  // namespace vx

@@ -1,0 +1,14 @@
+// Each family registers its handlers in the built-in table of a run; a
+// family missing from a build leaves its entries to stop with a clear error.
+#pragma once
+
+namespace vx {
+
+class Interpreter;
+
+void registerAllBuiltins(Interpreter& vm);
+
+void registerCoreBuiltins(Interpreter& vm);
+void registerConsoleBuiltins(Interpreter& vm);
+
+}  // namespace vx

@@ -1,0 +1,21 @@
+// A host with no window: nothing to pump, never paused. The native runner
+// uses it, and so do runs that must not show anything.
+#pragma once
+
+#include "engine/run_host.h"
+
+namespace vx {
+
+class QuietHost final : public RunHost {
+ public:
+  bool pumpMessages() override { return true; }
+  bool takeExitRequest() override { return false; }
+  bool paused() const override { return false; }
+  void idleWait(unsigned) override {}
+  int exitMethod() const override { return 0; }
+  uintptr_t ownerWindow() const override { return 0; }
+  void noteCurrentLine(const String&) override {}
+  void shutdown() override {}
+};
+
+}  // namespace vx

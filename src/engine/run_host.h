@@ -1,0 +1,36 @@
+// What the run loop needs from the program frame: the message pump, the
+// user's pause and exit requests, and the owner for error boxes. The Windows
+// frame implements it with the hidden host window and the tray icon; the
+// native runner with a host that never pauses.
+#pragma once
+
+#include <cstdint>
+
+#include "values/string.h"
+
+namespace vx {
+
+class RunHost {
+ public:
+  virtual ~RunHost() = default;
+
+  // Takes and dispatches every waiting message without blocking; false when
+  // the quit message was taken.
+  virtual bool pumpMessages() = 0;
+  // True once for each request to end the script (tray "Exit", a close
+  // message to the host window); taking it also clears the pause.
+  virtual bool takeExitRequest() = 0;
+  virtual bool paused() const = 0;
+  // Sleeps about `milliseconds` while paused or waiting.
+  virtual void idleWait(unsigned milliseconds) = 0;
+  // 0 until the user ended the run: 2 tray "Exit", 3 logoff, 4 shutdown.
+  virtual int exitMethod() const = 0;
+  // The native window that owns error message boxes, or 0.
+  virtual uintptr_t ownerWindow() const = 0;
+  // The text of the line being run, for the tray tooltip's debug form.
+  virtual void noteCurrentLine(const String& text) = 0;
+  // The run has ended: destroy the window and drain the message queue.
+  virtual void shutdown() = 0;
+};
+
+}  // namespace vx

@@ -1,0 +1,52 @@
+// The run loop: between any two lines it pumps the host's messages and
+// honours pause and exit; user-function calls and waits nest into it.
+#include "engine/interpreter.h"
+
+namespace vx {
+
+namespace {
+
+constexpr int kMaxRunDepth = 3900;
+
+}  // namespace
+
+int Interpreter::run(int startLine) {
+  if (runDepth_ >= kMaxRunDepth) {
+    raiseFatal(MessageId::RecursionExceeded, -1);
+    return 1;
+  }
+  ++runDepth_;
+  leaveLevel_ = false;
+  if (startLine > 0) nextLine_ = startLine;
+  RunHost& host = *host_;
+  while (!quit_) {
+    if (leaveLevel_) break;
+    if (!host.pumpMessages()) {
+      quit_ = true;
+      runState_ = RunState::Exiting;
+    }
+    if (host.takeExitRequest()) runState_ = RunState::Exiting;
+    if (runState_ == RunState::Exiting) break;
+    if (host.paused()) {
+      host.idleWait(10);
+      continue;
+    }
+    executeNextLine();
+  }
+  leaveLevel_ = false;
+  if (--runDepth_ == 0) {
+    if (!quit_) host.shutdown();
+  }
+  return 0;
+}
+
+void Interpreter::executeNextLine() {
+  currentLine_ = nextLine_++;
+  if (currentLine_ <= 0 || currentLine_ > script_.count()) {
+    runState_ = RunState::Exiting;
+    return;
+  }
+  executeTokens(script_.tokenLines()[static_cast<size_t>(currentLine_)], 0);
+}
+
+}  // namespace vx
