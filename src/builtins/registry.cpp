@@ -5,6 +5,7 @@ namespace vx {
 void registerAllBuiltins(Interpreter& vm) {
   registerCoreBuiltins(vm);
   registerConsoleBuiltins(vm);
+  registerMathBuiltins(vm);
 }
 
 }  // namespace vx

@@ -10,5 +10,6 @@ void registerAllBuiltins(Interpreter& vm);
 
 void registerCoreBuiltins(Interpreter& vm);
 void registerConsoleBuiltins(Interpreter& vm);
+void registerMathBuiltins(Interpreter& vm);
 
 }  // namespace vx

@@ -39,8 +39,7 @@ unsigned trayClickBit(UINT mouseMessage) {
 }
 
 TrayIcon::TrayIcon(HINSTANCE instance, const String& scriptFileName, const String& pausedPrefix)
-    : instance_(instance),
-      scriptFileName_(scriptFileName),
+    : scriptFileName_(scriptFileName),
       pausedPrefix_(pausedPrefix),
       pauseItemText_(u"Script Paused"),
       exitItemText_(u"Exit"),

@@ -112,7 +112,6 @@ class TrayIcon {
   // Calls Shell_NotifyIcon with the given parts filled in.
   bool notify(DWORD action, UINT parts, HICON icon, const String& tip);
 
-  HINSTANCE instance_;
   HWND owner_ = nullptr;
   OwnedMenu menu_;
   String scriptFileName_;

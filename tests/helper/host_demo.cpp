@@ -3,7 +3,7 @@
 // read what happened on standard output.
 //
 //   host_demo [--seconds N] [--no-tray] [--name TEXT] [--debug-line TEXT]
-//             [--no-menu] [--no-builtin-items]
+//             [--no-menu] [--no-builtin-items] [--builtin-items-off-at MS]
 //
 //   --seconds N          end by itself after N seconds (default 10)
 //   --no-tray            no tray icon
@@ -11,6 +11,8 @@
 //   --debug-line TEXT    the tooltip's debug form, with TEXT as the current line
 //   --no-menu            as after BREAK(0): clicks never open the menu
 //   --no-builtin-items   the tray menu mode without the built-in items
+//   --builtin-items-off-at MS
+//                        switch to that mode MS milliseconds after the start
 //
 // Output, one line each, flushed at once:
 //   ready window=0x... tray=0|1
@@ -41,6 +43,7 @@ struct Options {
   std::wstring debugLine;
   bool menuAllowed = true;
   bool builtinItems = true;
+  unsigned builtinItemsOffAt = 0;  // 0: never
 };
 
 void writeLine(const std::wstring& line) {
@@ -103,7 +106,8 @@ std::wstring describeMenu(HMENU menu) {
 bool parse(int argc, wchar_t** argv, Options& options) {
   for (int i = 1; i < argc; ++i) {
     std::wstring name = argv[i];
-    bool needsValue = name == L"--seconds" || name == L"--name" || name == L"--debug-line";
+    bool needsValue = name == L"--seconds" || name == L"--name" || name == L"--debug-line" ||
+                      name == L"--builtin-items-off-at";
     if (needsValue && i + 1 >= argc) return false;
     if (name == L"--seconds") {
       options.seconds = static_cast<unsigned>(wcstoul(argv[++i], nullptr, 10));
@@ -112,6 +116,8 @@ bool parse(int argc, wchar_t** argv, Options& options) {
     } else if (name == L"--debug-line") {
       options.debug = true;
       options.debugLine = argv[++i];
+    } else if (name == L"--builtin-items-off-at") {
+      options.builtinItemsOffAt = static_cast<unsigned>(wcstoul(argv[++i], nullptr, 10));
     } else if (name == L"--no-tray") {
       options.tray = false;
     } else if (name == L"--no-menu") {
@@ -137,7 +143,7 @@ int wmain(int argc, wchar_t** argv) {
   Options options;
   if (!parse(argc, argv, options)) {
     writeLine(L"usage: host_demo [--seconds N] [--no-tray] [--name TEXT] [--debug-line TEXT] [--no-menu] "
-              L"[--no-builtin-items]");
+              L"[--no-builtin-items] [--builtin-items-off-at MS]");
     return 2;
   }
   vx::HostWindow host(GetModuleHandleW(nullptr), options.tray, stringOf(options.name),
@@ -178,6 +184,10 @@ int wmain(int argc, wchar_t** argv) {
     }
     ULONGLONG now = GetTickCount64();
     if (now - start >= options.seconds * 1000ULL) break;
+    if (options.builtinItemsOffAt && now - start >= options.builtinItemsOffAt) {
+      host.tray().setBuiltinItemsWanted(false);
+      options.builtinItemsOffAt = 0;
+    }
     if (host.paused()) {
       host.idleWait(10);
       continue;
