@@ -6,6 +6,7 @@ void registerAllBuiltins(Interpreter& vm) {
   registerCoreBuiltins(vm);
   registerConsoleBuiltins(vm);
   registerMathBuiltins(vm);
+  registerSleepBuiltin(vm);
 }
 
 }  // namespace vx

@@ -11,5 +11,6 @@ void registerAllBuiltins(Interpreter& vm);
 void registerCoreBuiltins(Interpreter& vm);
 void registerConsoleBuiltins(Interpreter& vm);
 void registerMathBuiltins(Interpreter& vm);
+void registerSleepBuiltin(Interpreter& vm);
 
 }  // namespace vx

@@ -86,6 +86,8 @@ class Interpreter {
   CallState& call() { return callStates_.back(); }
   RunHost* host() { return host_; }
   void registerBuiltin(BuiltinId id, BuiltinHandler handler) { handlers_[static_cast<int>(id)] = handler; }
+  // Waits `milliseconds` in a nested run level that keeps serving events.
+  void sleep(int32_t milliseconds);
 
   // Expression evaluation over one token line, from `pos`; leaves `pos` on
   // the token that ended the expression. False after a fatal error.
@@ -187,6 +189,8 @@ class Interpreter {
   int currentLine_ = 0;
   int nextLine_ = 1;
   Variant withObject_;
+  uint32_t waitTimeout_ = 0;
+  uint32_t waitStart_ = 0;
   std::vector<Variant> values_;  // evaluator stacks, shared by nested evaluations
   std::vector<uint8_t> ops_;
   std::deque<std::vector<uint32_t>> scratch_;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "engine/run_host.h"
+#include "platform/platform.h"
 
 namespace vx {
 
@@ -11,7 +12,7 @@ class QuietHost final : public RunHost {
   bool pumpMessages() override { return true; }
   bool takeExitRequest() override { return false; }
   bool paused() const override { return false; }
-  void idleWait(unsigned) override {}
+  void idleWait(unsigned milliseconds) override { platform::sleepMilliseconds(milliseconds); }
   int exitMethod() const override { return 0; }
   uintptr_t ownerWindow() const override { return 0; }
   void noteCurrentLine(const String&) override {}

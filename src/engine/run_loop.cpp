@@ -1,6 +1,7 @@
 // The run loop: between any two lines it pumps the host's messages and
 // honours pause and exit; user-function calls and waits nest into it.
 #include "engine/interpreter.h"
+#include "platform/platform.h"
 
 namespace vx {
 
@@ -31,13 +32,33 @@ int Interpreter::run(int startLine) {
       host.idleWait(10);
       continue;
     }
-    executeNextLine();
+    if (runState_ == RunState::Running) {
+      executeNextLine();
+      continue;
+    }
+    // A wait: poll it every 10 ms so events keep being served.
+    host.idleWait(10);
+    if (waitTimeout_ != 0 && platform::milliseconds() - waitStart_ >= waitTimeout_) {
+      leaveLevel_ = true;
+      runState_ = RunState::Running;
+    }
   }
   leaveLevel_ = false;
   if (--runDepth_ == 0) {
     if (!quit_) host.shutdown();
   }
   return 0;
+}
+
+void Interpreter::sleep(int32_t milliseconds) {
+  if (milliseconds <= 0) {
+    platform::sleepMilliseconds(0);
+    return;
+  }
+  runState_ = RunState::Sleeping;
+  waitTimeout_ = static_cast<uint32_t>(milliseconds);
+  waitStart_ = platform::milliseconds();
+  run(0);
 }
 
 void Interpreter::executeNextLine() {

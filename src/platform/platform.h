@@ -86,6 +86,10 @@ void beep(int frequency, int duration);
 // virtual memory in KB.
 void memoryStatus(double stats[7]);
 
+// A millisecond clock (wraps after 49.7 days; compare differences).
+uint32_t milliseconds();
+void sleepMilliseconds(unsigned milliseconds);
+
 // Whether the process runs with administrator rights.
 bool isAdministrator();
 // Starts this executable again through the shell's "runas" verb.

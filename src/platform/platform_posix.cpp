@@ -7,6 +7,7 @@
 #include <limits.h>
 #include <stdlib.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -177,6 +178,14 @@ void memoryStatus(double stats[7]) {
   stats[2] = static_cast<double>(free) * size / 1024;
   stats[0] = pages > 0 ? 100.0 * static_cast<double>(pages - free) / static_cast<double>(pages) : 0;
 }
+
+uint32_t milliseconds() {
+  struct timespec t;
+  clock_gettime(CLOCK_MONOTONIC, &t);
+  return static_cast<uint32_t>(static_cast<uint64_t>(t.tv_sec) * 1000 + static_cast<uint64_t>(t.tv_nsec) / 1000000);
+}
+
+void sleepMilliseconds(unsigned ms) { usleep(ms * 1000); }
 
 bool isAdministrator() { return geteuid() == 0; }
 

@@ -2,6 +2,7 @@
 #include "platform/platform.h"
 
 #include <windows.h>
+#include <mmsystem.h>
 #include <commdlg.h>
 #include <shlobj.h>
 #include <shellapi.h>
@@ -180,6 +181,10 @@ void memoryStatus(double stats[7]) {
   stats[5] = static_cast<double>(m.ullTotalVirtual / 1024);
   stats[6] = static_cast<double>(m.ullAvailVirtual / 1024);
 }
+
+uint32_t milliseconds() { return timeGetTime(); }
+
+void sleepMilliseconds(unsigned ms) { Sleep(ms); }
 
 bool isAdministrator() {
   // Only an administrator may lock the service database; "already locked"

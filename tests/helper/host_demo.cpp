@@ -21,6 +21,7 @@
 //                                              ITEMS is "id:text[x]" per item
 //                                              ("[x]" when checked, "-" for a
 //                                              separator) joined by "|"
+//   builtin-items off                          after --builtin-items-off-at
 //   session-end method=N                       from the session-end hook
 //   end reason=exit|quit|time method=N
 // Texts escape backslash, CR, LF and tab as \\ \r \n \t.
@@ -187,6 +188,7 @@ int wmain(int argc, wchar_t** argv) {
     if (options.builtinItemsOffAt && now - start >= options.builtinItemsOffAt) {
       host.tray().setBuiltinItemsWanted(false);
       options.builtinItemsOffAt = 0;
+      writeLine(L"builtin-items off");
     }
     if (host.paused()) {
       host.idleWait(10);
