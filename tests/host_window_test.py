@@ -333,6 +333,104 @@ TESTS = [test_window_and_close, test_pause_resume_exit, test_commands_by_id, tes
          test_builtin_items_removed, test_session_end, test_taskbar_created, test_no_tray_icon, test_tooltips]
 
 
+VEXLET = os.path.join(ROOT, 'build', 'win64', 'src', 'vexlet.exe')
+TICKER = """$i = 0
+While 1
+	$i += 1
+	ConsoleWrite("tick " & $i & @LF)
+	Sleep(20)
+WEnd
+"""
+
+
+class Script:
+    """One run of the real vexlet.exe; its standard output goes to a file read while it runs."""
+
+    def __init__(self, text):
+        self.folder = tempfile.mkdtemp(prefix='vxhost-')
+        path = os.path.join(self.folder, 'ticker.vx3')
+        with open(path, 'w') as f:
+            f.write(text)
+        self.out = os.path.join(self.folder, 'out.txt')
+        self.file = open(self.out, 'wb')
+        self.proc = subprocess.Popen([WINE, VEXLET, '/ErrorStdOut', 'Z:' + path.replace('/', '\\')], env=ENV,
+                                     stdout=self.file, stderr=subprocess.STDOUT, stdin=subprocess.DEVNULL)
+        probe('wait', *HOST, '--timeout', '10000')
+
+    def ticks(self):
+        with open(self.out, encoding='utf-8', errors='replace') as f:
+            numbers = [int(line[5:]) for line in f.read().splitlines() if line.startswith('tick ')]
+        return numbers[-1] if numbers else 0
+
+    def finish(self, timeout=5):
+        try:
+            return self.proc.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            return None
+
+    def cleanup(self):
+        if self.proc.poll() is None:
+            self.proc.kill()
+            self.proc.wait()
+        self.file.close()
+        subprocess.run(['rm', '-rf', self.folder])
+
+
+def test_script_pause_resume_exit(r):
+    script = Script(TICKER)
+    try:
+        r.check('script: lines run', ticks_advance(script, timeout=5))
+        probe('tray-click', *HOST, '--button', 'right')
+        code, _ = probe('menu', '--close', '--timeout', '5000')
+        r.check('script: a right click on its tray icon opens the menu', code == 0)
+        time.sleep(0.1)
+        r.check('script: no line runs while paused', ticks_frozen(script))
+        probe('tray-click', *HOST, '--button', 'right')
+        probe('menu', '--keys', 'down,return')
+        r.check('script: "Script Paused" again resumes the lines', ticks_advance(script))
+        probe('tray-click', *HOST, '--button', 'right')
+        probe('menu', '--keys', 'down,down,return')
+        r.check('script: "Exit" ends the run with exit code 0', script.finish() == 0)
+    finally:
+        script.cleanup()
+
+
+def test_script_close_and_long_sleep(r):
+    script = Script(TICKER)
+    try:
+        ticks_advance(script, timeout=5)
+        probe('close', *HOST)
+        r.check('script: a close message to the host window ends the run', script.finish() == 0)
+    finally:
+        script.cleanup()
+    script = Script('ConsoleWrite("tick 1" & @LF)\nSleep(60000)\nConsoleWrite("tick 2" & @LF)\n')
+    try:
+        ticks_advance(script, timeout=5)
+        started = time.time()
+        probe('send', *HOST, '--msg', '0x111', '--wparam', '3', '--post')
+        code = script.finish()
+        r.check('script: tray "Exit" ends a long Sleep at once', code == 0 and time.time() - started < 2,
+                (code, time.time() - started))
+        r.check('script: no line runs after the exit', script.ticks() == 1)
+    finally:
+        script.cleanup()
+
+
+def test_script_break(r):
+    script = Script('Break(0)\n' + TICKER)
+    try:
+        ticks_advance(script, timeout=5)
+        probe('tray-click', *HOST, '--button', 'right')
+        code, _ = probe('menu', '--close', '--timeout', '1000')
+        r.check('script: after Break(0) a click opens no menu', code != 0)
+        r.check('script: and does not pause', ticks_advance(script))
+    finally:
+        script.cleanup()
+
+
+TESTS += [test_script_pause_resume_exit, test_script_close_and_long_sleep, test_script_break]
+
+
 def main():
     global ENV
     for path in (DEMO, PROBE):

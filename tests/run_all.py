@@ -52,6 +52,16 @@ def main():
         if out.returncode != 0 and not (m and int(m.group(2))):
             failed += 1
 
+    step('host window, tray icon and pause (under Wine and Xvfb)')
+    out = run([sys.executable, 'tests/host_window_test.py'], capture_output=True, text=True)
+    sys.stdout.write(out.stdout[-5000:])
+    m = re.search(r'host window tests: (\d+) passed, (\d+) failed', out.stdout)
+    if m:
+        passed, failed = passed + int(m.group(1)), failed + int(m.group(2))
+    else:
+        sys.stdout.write(out.stderr[-3000:])
+        failed += 1
+
     print(f'== done in {time.time() - started:.0f} s')
     print(f'{passed} passed, {failed} failed')
     return 1 if failed else 0

@@ -184,7 +184,16 @@ bool Interpreter::evaluate(const TokenLine& line, size_t& pos, Variant& result, 
           afterOperand = true;
           continue;
         }
-        case TokenKind::UserFunction: fail(MessageId::UnknownFunction, t.column); continue;
+        case TokenKind::UserFunction: {
+          Variant value;
+          if (!callUser(line, pos, value)) {
+            ok = false;
+            continue;
+          }
+          values_.push_back(std::move(value));
+          afterOperand = true;
+          continue;
+        }
         case TokenKind::Member:
           if (afterOperand) fail(MessageId::NeedsObject, t.column);
           else fail(MessageId::ObjectOutsideWith, t.column);

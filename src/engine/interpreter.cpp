@@ -23,6 +23,7 @@ bool Interpreter::prepare() {
     raiseFatal(static_cast<MessageId>(error.messageId), error.column);
     return false;
   }
+  if (!scanFunctions()) return false;
   scanner_ = std::make_unique<BlockScanner>(lines);
   return true;
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine/builtin_table.h"
+#include "engine/functions.h"
 #include "engine/messages.h"
 #include "engine/names.h"
 #include "engine/run_host.h"
@@ -123,7 +124,7 @@ class Interpreter {
   bool enumStatement(const TokenLine& line, size_t pos, int mode, bool constant);
   bool staticStatement(const TokenLine& line, size_t pos, int mode);
   // The Func line of the running function, 0 at top level (keys static cells).
-  int currentFunctionLine() const { return 0; }
+  int currentFunctionLine() const { return frameLines_.empty() ? 0 : frameLines_.back(); }
   bool readDimensions(const TokenLine& line, size_t& pos, std::vector<uint32_t>& sizes);
   bool readSubscripts(const TokenLine& line, size_t& pos, std::vector<uint32_t>& out, int column);
   bool dimensionArray(Variant& target, const std::vector<uint32_t>& sizes, int column);
@@ -148,6 +149,16 @@ class Interpreter {
 
   // Calls
   bool callBuiltin(const TokenLine& line, size_t& pos, int index, Variant& result);
+  bool scanFunctions();
+  const UserFunction* findFunction(int32_t name) const;
+  int parseParameter(const TokenLine& line, size_t& pos, Parameter& p, int& errorColumn);
+  bool callUser(const TokenLine& line, size_t& pos, Variant& result);
+  void pushFrame(int funcLine);
+  void popFrame();
+  // Argument and parameter lists reused between calls, one pair per nesting.
+  std::vector<CallArgument>& argumentScratch();
+  std::vector<Parameter>& parameterScratch() { return parameterLists_[callScratchDepth_ - 1]; }
+  void releaseCallScratch() { --callScratchDepth_; }
 
   // Statements and the run loop
   bool executeTokens(const TokenLine& line, size_t pos);
@@ -176,6 +187,14 @@ class Interpreter {
   Scope globals_;
   Scope statics_;
   std::vector<std::unique_ptr<Scope>> frames_;
+  std::vector<std::unique_ptr<Scope>> framePool_;  // popped frames, kept for reuse
+  std::vector<int> frameLines_;                     // Func line of each frame
+  std::vector<UserFunction> functions_;
+  std::vector<int> functionByName_;  // name id -> index in functions_, or -1
+  std::deque<std::vector<CallArgument>> argumentLists_;
+  std::deque<std::vector<Parameter>> parameterLists_;
+  size_t callScratchDepth_ = 0;
+  int numParams_ = 0;
   std::vector<CallState> callStates_;
   std::vector<BlockRecord> blocks_;
   std::unique_ptr<BlockScanner> scanner_;

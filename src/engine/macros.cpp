@@ -18,6 +18,7 @@ bool Interpreter::readMacro(const Token& token, Variant& out) {
   else if (name.equalsAscii("COMPILED"))
     out.setInt32(sourceKind == SourceKind::CompiledFile || sourceKind == SourceKind::EmbeddedScript);
   else if (name.equalsAscii("EXITCODE")) out.setInt32(exitCode);
+  else if (name.equalsAscii("NUMPARAMS")) out.setInt32(numParams_);
   else if (name.equalsAscii("EXITMETHOD")) out.setInt32(exitMethod);
   else {
     raiseFatal(MessageId::UnknownMacro, token.column);

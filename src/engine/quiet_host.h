@@ -16,6 +16,7 @@ class QuietHost final : public RunHost {
   int exitMethod() const override { return 0; }
   uintptr_t ownerWindow() const override { return 0; }
   void noteCurrentLine(const String&) override {}
+  void setMenuAllowed(bool) override {}
   void shutdown() override {}
 };
 

@@ -26,7 +26,10 @@ int Interpreter::run(int startLine) {
       quit_ = true;
       runState_ = RunState::Exiting;
     }
-    if (host.takeExitRequest()) runState_ = RunState::Exiting;
+    if (host.takeExitRequest()) {
+      runState_ = RunState::Exiting;
+      if (host.exitMethod() != 0) exitMethod = host.exitMethod();
+    }
     if (runState_ == RunState::Exiting) break;
     if (host.paused()) {
       host.idleWait(10);

@@ -36,7 +36,15 @@ bool Interpreter::executeTokens(const TokenLine& line, size_t pos) {
       return true;
     }
     case TokenKind::Variable: return assignmentStatement(line, pos);
-    case TokenKind::UserFunction: raiseFatal(MessageId::UnknownFunction, t.column); return false;
+    case TokenKind::UserFunction: {
+      Variant ignored;
+      if (!callUser(line, pos, ignored)) return false;
+      if (!atEnd(line[pos])) {
+        raiseFatal(MessageId::IllegalTextAtEnd, line[pos].column);
+        return false;
+      }
+      return true;
+    }
     case TokenKind::Member: raiseFatal(MessageId::ObjectOutsideWith, t.column); return false;
     case TokenKind::EndOfLine: return true;
     default: raiseFatal(MessageId::UnableToParseLine, t.column); return false;
@@ -396,20 +404,25 @@ bool Interpreter::keywordStatement(const TokenLine& line, size_t pos) {
     case Keyword::Enum: return enumStatement(line, next, 0, false);
     case Keyword::Func: {
       // Functions run only when called; skip to the line after EndFunc.
-      const auto& lines = script_.tokenLines();
-      int end = currentLine_ + 1;
-      while (end <= script_.count() && firstKeyword(lines[static_cast<size_t>(end)]) != Keyword::EndFunc) ++end;
-      nextLine_ = end + 1;
+      const UserFunction* f = findFunction(line[next].value.index);
+      nextLine_ = (f ? f->endLine : currentLine_) + 1;
       return true;
     }
     case Keyword::EndFunc: leaveLevel_ = true; return true;
-    case Keyword::Return:
+    case Keyword::Return: {
       if (frames_.empty()) {
         raiseFatal(MessageId::InvalidKeywordAtStart, -1);
         return false;
       }
-      leaveLevel_ = true;
+      leaveLevel_ = true;  // whatever the value's fate, the function ends here
+      if (atEnd(line[next])) return true;
+      size_t p = next;
+      Variant value;
+      if (!evaluate(line, p, value) || !expectEnd(line, p)) return false;
+      call().returnValue = std::move(value);
+      call().returned = true;
       return true;
+    }
     case Keyword::Exit: {
       exitMethod = 1;
       if (!atEnd(line[next])) {

@@ -340,6 +340,13 @@ bool Interpreter::declarationStatement(const TokenLine& line, size_t pos, int ke
     const int32_t name = var.value.index;
     Binding* b = findInMode(mode, name);
     const bool existed = b != nullptr;
+    if (!frames_.empty() && (mode == kCurrent || mode == kGlobal)) {
+      Binding* local = frames_.back()->find(name);
+      if (local && (local->flags & kParameter)) {
+        raiseFatal(MessageId::RedeclareParameter, var.column);
+        return false;
+      }
+    }
     if (b) {
       if (b->flags & kConst) {
         raiseFatal(MessageId::RedeclareConstant, var.column);

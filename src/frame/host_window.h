@@ -50,7 +50,7 @@ class HostWindow final : public RunHost {
   // The tray tooltip's debug form with the current line (option "TrayIconDebug").
   void setDebugTooltip(bool on) { facts_.debug = on; }
   // BREAK: whether a tray click may open the menu at all.
-  void setMenuAllowed(bool allowed) { tray_.setMenuAllowed(allowed); }
+  void setMenuAllowed(bool allowed) override { tray_.setMenuAllowed(allowed); }
   void setPaused(bool paused);
   // Recomputes the tray tooltip from the current facts.
   void updateTooltip() { tray_.updateTooltip(facts_); }

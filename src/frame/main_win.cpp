@@ -6,7 +6,8 @@
 #include <new>
 
 #include "engine/interpreter.h"
-#include "engine/quiet_host.h"
+#include "engine/messages.h"
+#include "frame/host_window.h"
 #include "frame/command_line.h"
 #include "frame/startup.h"
 
@@ -83,7 +84,7 @@ class ForegroundLockTimeout {
 
 }  // namespace
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   SetUnhandledExceptionFilter(onUnhandledException);
   SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
   if (!versionIsSupported()) return 1;
@@ -96,6 +97,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   const wchar_t* full = GetCommandLineW();
   const vx::String commandText =
       vx::textAfterProgramName(vx::String(reinterpret_cast<const char16_t*>(full)));
-  // The host window and tray icon replace the quiet host once they land.
-  return vx::runMainDriver(vm, commandText, [](vx::Interpreter&) { return std::make_unique<vx::QuietHost>(); });
+  return vx::runMainDriver(vm, commandText, [instance](vx::Interpreter& run) {
+    return std::make_unique<vx::HostWindow>(instance, !run.noTrayIcon, run.scriptName,
+                                            vx::messageText(vx::MessageId::PausedPrefix));
+  });
 }

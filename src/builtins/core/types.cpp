@@ -108,6 +108,11 @@ int memGetStats(Interpreter&, Variant*, int, Variant& r) {
 
 int nothing(Interpreter&, Variant*, int, Variant&) { return 0; }
 
+int breakAllowed(Interpreter& vm, Variant* a, int, Variant&) {
+  if (RunHost* host = vm.host()) host->setMenuAllowed(a[0].toInt32() != 0);
+  return 0;
+}
+
 }  // namespace
 
 void registerCoreBuiltins(Interpreter& vm) {
@@ -129,6 +134,7 @@ void registerCoreBuiltins(Interpreter& vm) {
   vm.registerBuiltin(BuiltinId::BEEP, beep);
   vm.registerBuiltin(BuiltinId::MEMGETSTATS, memGetStats);
   vm.registerBuiltin(BuiltinId::DUMMYSPEEDTEST, nothing);
+  vm.registerBuiltin(BuiltinId::BREAK, breakAllowed);
 }
 
 }  // namespace vx
