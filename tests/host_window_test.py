@@ -12,6 +12,9 @@ import sys
 import tempfile
 import time
 
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from wine import wine_environment  # noqa: E402
+
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 HELPERS = os.path.join(ROOT, 'build', 'win64', 'tests', 'helper')
 DEMO = os.path.join(HELPERS, 'host_demo.exe')
@@ -21,17 +24,6 @@ HOST = ['--class', 'Vexlet v3']
 WM_CLOSE = 0x10
 WM_QUERYENDSESSION = 0x11
 ENDSESSION_LOGOFF = 0x80000000
-
-
-def wine_environment():
-    out = subprocess.run(['bash', '-c', f'source "{ROOT}/tools/wine-env.sh" && vx_wine_start >/dev/null && env -0'],
-                         capture_output=True, check=True).stdout
-    env = {}
-    for item in out.split(b'\0'):
-        if b'=' in item:
-            k, v = item.split(b'=', 1)
-            env[k.decode()] = v.decode()
-    return env
 
 
 ENV = None

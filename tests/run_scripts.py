@@ -17,21 +17,11 @@ import tempfile
 
 sys.path.insert(0, os.path.dirname(__file__))
 import cases as casefile  # noqa: E402
+from wine import wine_environment  # noqa: E402
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 WINE = '/usr/lib/wine/wine64'
 TIMEOUT = 30
-
-
-def wine_environment():
-    out = subprocess.run(['bash', '-c', f'source "{ROOT}/tools/wine-env.sh" && vx_wine_start >/dev/null && env -0'],
-                         capture_output=True, check=True).stdout
-    env = {}
-    for item in out.split(b'\0'):
-        if b'=' in item:
-            k, v = item.split(b'=', 1)
-            env[k.decode()] = v.decode()
-    return env
 
 
 def windows_path(path):

@@ -124,16 +124,8 @@ bool Interpreter::callUser(const TokenLine& line, size_t& pos, Variant& result) 
     raiseFatal(MessageId::ErrorParsingCall, nameToken.column);
     return false;
   }
-  size_t close = pos + 1;
-  for (int depth = 1;; ++close) {
-    const TokenKind k = line[close].kind;
-    if (k == TokenKind::EndOfLine) {
-      raiseFatal(MessageId::ErrorParsingCall, line[close].column);
-      return false;
-    }
-    if (k == TokenKind::LeftParen) ++depth;
-    else if (k == TokenKind::RightParen && --depth == 0) break;
-  }
+  size_t close;
+  if (!closingParenthesis(line, pos, close)) return false;
   ++pos;
 
   const TokenLine& funcLine = script_.tokenLines()[static_cast<size_t>(function.funcLine)];

@@ -12,6 +12,19 @@ constexpr int kInlineArguments = 8;
 
 }  // namespace
 
+bool Interpreter::closingParenthesis(const TokenLine& line, size_t open, size_t& close) {
+  close = open + 1;
+  for (int depth = 1;; ++close) {
+    const TokenKind k = line[close].kind;
+    if (k == TokenKind::EndOfLine) {
+      raiseFatal(MessageId::ErrorParsingCall, line[close].column);
+      return false;
+    }
+    if (k == TokenKind::LeftParen) ++depth;
+    else if (k == TokenKind::RightParen && --depth == 0) return true;
+  }
+}
+
 bool Interpreter::callBuiltin(const TokenLine& line, size_t& pos, int index, Variant& result) {
   const Token& name = line[pos];
   const BuiltinInfo& info = builtinInfo(index);
@@ -21,16 +34,8 @@ bool Interpreter::callBuiltin(const TokenLine& line, size_t& pos, int index, Var
     return false;
   }
   // The matching parenthesis bounds every argument's evaluation.
-  size_t close = pos + 1;
-  for (int depth = 1;; ++close) {
-    const TokenKind k = line[close].kind;
-    if (k == TokenKind::EndOfLine) {
-      raiseFatal(MessageId::ErrorParsingCall, line[close].column);
-      return false;
-    }
-    if (k == TokenKind::LeftParen) ++depth;
-    else if (k == TokenKind::RightParen && --depth == 0) break;
-  }
+  size_t close;
+  if (!closingParenthesis(line, pos, close)) return false;
   ++pos;
   Variant inlineArgs[kInlineArguments];
   std::vector<Variant> moreArgs;

@@ -127,6 +127,9 @@ class Interpreter {
   int currentFunctionLine() const { return frameLines_.empty() ? 0 : frameLines_.back(); }
   bool readDimensions(const TokenLine& line, size_t& pos, std::vector<uint32_t>& sizes);
   bool readSubscripts(const TokenLine& line, size_t& pos, std::vector<uint32_t>& out, int column);
+  bool bracketedInteger(const TokenLine& line, size_t& pos, int64_t minimum, int column, int64_t& value);
+  // The ")" matching the "(" at `open`; false (reported) when the line ends first.
+  bool closingParenthesis(const TokenLine& line, size_t open, size_t& close);
   bool dimensionArray(Variant& target, const std::vector<uint32_t>& sizes, int column);
   bool arrayLiteral(const TokenLine& line, size_t& pos, int32_t name);
   bool initializer(const TokenLine& line, size_t& pos, int32_t name, bool isReDim, bool alwaysScan);

@@ -45,22 +45,25 @@ const Variant* Interpreter::findGlobal(const String& name) {
   return b ? b->value : nullptr;
 }
 
+// Reads "[expr]" at `pos` as an integer of at least `minimum`; anything else
+// is a badly formatted subscript.
+bool Interpreter::bracketedInteger(const TokenLine& line, size_t& pos, int64_t minimum, int column, int64_t& value) {
+  ++pos;
+  Variant v;
+  if (!evaluate(line, pos, v) || !is(line[pos], TokenKind::RightBracket) || (value = v.toInt64()) < minimum) {
+    raiseFatal(MessageId::SubscriptBadlyFormatted, column);
+    return false;
+  }
+  ++pos;
+  return true;
+}
+
 // Reads the subscripts at `pos` ("[i][j]...") into `out`; false after a fatal error.
 bool Interpreter::readSubscripts(const TokenLine& line, size_t& pos, std::vector<uint32_t>& out, int column) {
   out.clear();
   while (is(line[pos], TokenKind::LeftBracket)) {
-    ++pos;
-    Variant index;
-    if (!evaluate(line, pos, index) || !is(line[pos], TokenKind::RightBracket)) {
-      raiseFatal(MessageId::SubscriptBadlyFormatted, column);
-      return false;
-    }
-    ++pos;
-    const int64_t i = index.toInt64();
-    if (i < 0) {
-      raiseFatal(MessageId::SubscriptBadlyFormatted, column);
-      return false;
-    }
+    int64_t i;
+    if (!bracketedInteger(line, pos, 0, column, i)) return false;
     out.push_back(i > UINT32_MAX ? UINT32_MAX : static_cast<uint32_t>(i));
   }
   return true;
@@ -184,18 +187,8 @@ bool Interpreter::readDimensions(const TokenLine& line, size_t& pos, std::vector
   sizes.clear();
   while (is(line[pos], TokenKind::LeftBracket)) {
     const int column = line[pos].column;
-    ++pos;
-    Variant size;
-    if (!evaluate(line, pos, size) || !is(line[pos], TokenKind::RightBracket)) {
-      raiseFatal(MessageId::SubscriptBadlyFormatted, column);
-      return false;
-    }
-    ++pos;
-    const int64_t n = size.toInt64();
-    if (n < 1) {
-      raiseFatal(MessageId::SubscriptBadlyFormatted, column);
-      return false;
-    }
+    int64_t n;
+    if (!bracketedInteger(line, pos, 1, column, n)) return false;
     if (sizes.size() == static_cast<size_t>(kMaxArrayDimensions)) {
       raiseFatal(MessageId::TooManySubscripts, column);
       return false;
