@@ -57,6 +57,10 @@ struct BlockRecord {
   Variant limit;
   Variant step;
   bool enumerating = false;  // For...In: limit is the array, step the index
+  // An array element as loop variable is found again at every Next: the
+  // array's storage may have moved meanwhile.
+  int32_t elementOf = -1;
+  std::vector<uint32_t> subscripts;
 };
 
 class Interpreter {

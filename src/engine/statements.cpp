@@ -133,8 +133,8 @@ bool Interpreter::forStatement(const TokenLine& line, size_t pos) {
   }
   Variant* loopVariable = b->value;
   ++pos;
+  std::vector<uint32_t> subscripts;
   if (loopVariable->isArray() && line[pos].kind == TokenKind::LeftBracket) {
-    std::vector<uint32_t> subscripts;
     if (!readSubscripts(line, pos, subscripts, var.column)) return false;
     loopVariable = findInMode(1, var.value.index)->value;
     loopVariable = loopVariable->isArray()
@@ -191,6 +191,10 @@ bool Interpreter::forStatement(const TokenLine& line, size_t pos) {
     return true;
   }
   blocks_.emplace_back(BlockKindRun::For, start, end, loopVariable, std::move(limit), std::move(step));
+  if (!subscripts.empty()) {
+    blocks_.back().elementOf = var.value.index;
+    blocks_.back().subscripts = std::move(subscripts);
+  }
   return true;
 }
 
@@ -206,6 +210,16 @@ bool Interpreter::nextStatement() {
       return true;
     }
   } else {
+    if (block.elementOf >= 0) {
+      Binding* b = findInMode(1, block.elementOf);
+      block.loopVariable = b && b->value->isArray() ? b->value->element(block.subscripts.data(),
+                                                                          static_cast<int>(block.subscripts.size()), true)
+                                                    : nullptr;
+      if (!block.loopVariable) {
+        raiseFatal(MessageId::BadSubscripts, -1);
+        return false;
+      }
+    }
     Variant& value = *block.loopVariable;
     if (value.isInt32() && block.step.isInt32()) {
       int32_t sum;
