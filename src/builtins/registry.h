@@ -12,5 +12,6 @@ void registerCoreBuiltins(Interpreter& vm);
 void registerConsoleBuiltins(Interpreter& vm);
 void registerMathBuiltins(Interpreter& vm);
 void registerSleepBuiltin(Interpreter& vm);
+void registerDynamicBuiltins(Interpreter& vm);
 
 }  // namespace vx

@@ -94,6 +94,20 @@ class Interpreter {
   // Waits `milliseconds` in a nested run level that keeps serving events.
   void sleep(int32_t milliseconds);
 
+  // Dynamic services of the engine family.
+  bool executeText(const String& text, Variant& result);
+  Variant* variableByName(const String& name, int mode);  // mode 0 visible, 1 current, 2 global
+  // 1 done; -1 refused (a macro name, a subscript, a constant); -2 missing with flag 4.
+  int assignByName(const String& name, const Variant& value, int flags);
+  int declaredScope(const String& name);  // -1 local, 1 global, 0 none
+  bool callByName(const String& name, Variant* args, int count, Variant& result);
+  int registerAdlib(const String& name, int32_t interval);
+  int unregisterAdlib(const String* name);
+  int registerExitFunction(const String& name);
+  int unregisterExitFunction(const String& name);
+  void markErrorSetByScript() { call().errorSetByScript = true; }
+  void markExtendedSetByScript() { call().extendedSetByScript = true; }
+
   // Expression evaluation over one token line, from `pos`; leaves `pos` on
   // the token that ended the expression. False after a fatal error.
   bool evaluate(const TokenLine& line, size_t& pos, Variant& result, size_t stop = SIZE_MAX);
@@ -162,6 +176,11 @@ class Interpreter {
   bool callUser(const TokenLine& line, size_t& pos, Variant& result);
   void pushFrame(int funcLine);
   void popFrame();
+  void runFunctionPlain(const UserFunction& f);
+  void runForEvent(const UserFunction& f);
+  bool serveAdlib();
+  void runExitFunctions();
+  void runStartupFunctions();
   // Argument and parameter lists reused between calls, one pair per nesting.
   std::vector<CallArgument>& argumentScratch();
   std::vector<Parameter>& parameterScratch() { return parameterLists_[callScratchDepth_ - 1]; }
@@ -202,6 +221,20 @@ class Interpreter {
   std::deque<std::vector<Parameter>> parameterLists_;
   size_t callScratchDepth_ = 0;
   int numParams_ = 0;
+  struct AdlibEntry {
+    int32_t name;
+    uint32_t interval;
+    uint32_t lastStart;
+    bool running;
+    bool removed;
+  };
+  std::vector<AdlibEntry> adlibs_;
+  bool adlibRunning_ = false;
+  std::vector<String> exitFunctions_;
+  std::deque<TokenLine> runtimeLines_;  // lines lexed at run time, alive while they run
+  int callDepth_ = 0;
+  bool started_ = false;    // the start-up functions have run
+  bool finishing_ = false;  // the exit functions are running
   std::vector<CallState> callStates_;
   std::vector<BlockRecord> blocks_;
   std::unique_ptr<BlockScanner> scanner_;

@@ -17,6 +17,7 @@ class QuietHost final : public RunHost {
   uintptr_t ownerWindow() const override { return 0; }
   void noteCurrentLine(const String&) override {}
   void setMenuAllowed(bool) override {}
+  void setPaused(bool) override {}
   void shutdown() override {}
 };
 

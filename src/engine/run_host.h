@@ -29,6 +29,8 @@ class RunHost {
   virtual uintptr_t ownerWindow() const = 0;
   // The text of the line being run, for the tray tooltip's debug form.
   virtual void noteCurrentLine(const String& text) = 0;
+  // Pauses or resumes the script as the tray menu item does.
+  virtual void setPaused(bool paused) = 0;
   // Whether a click on the tray icon may open its menu (BREAK).
   virtual void setMenuAllowed(bool allowed) = 0;
   // The run has ended: destroy the window and drain the message queue.

@@ -20,6 +20,12 @@ int Interpreter::run(int startLine) {
   leaveLevel_ = false;
   if (startLine > 0) nextLine_ = startLine;
   RunHost& host = *host_;
+  if (runDepth_ == 1 && !started_) {
+    started_ = true;
+    runStartupFunctions();
+    leaveLevel_ = false;
+    if (startLine > 0) nextLine_ = startLine;
+  }
   while (!quit_) {
     if (leaveLevel_) break;
     if (!host.pumpMessages()) {
@@ -35,6 +41,7 @@ int Interpreter::run(int startLine) {
       host.idleWait(10);
       continue;
     }
+    if (!adlibs_.empty() && serveAdlib()) continue;
     if (runState_ == RunState::Running) {
       executeNextLine();
       continue;
@@ -47,8 +54,10 @@ int Interpreter::run(int startLine) {
     }
   }
   leaveLevel_ = false;
-  if (--runDepth_ == 0) {
-    if (!quit_) host.shutdown();
+  if (--runDepth_ == 0 && !quit_ && !finishing_) {
+    finishing_ = true;
+    runExitFunctions();
+    host.shutdown();
   }
   return 0;
 }

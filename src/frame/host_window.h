@@ -51,7 +51,7 @@ class HostWindow final : public RunHost {
   void setDebugTooltip(bool on) { facts_.debug = on; }
   // BREAK: whether a tray click may open the menu at all.
   void setMenuAllowed(bool allowed) override { tray_.setMenuAllowed(allowed); }
-  void setPaused(bool paused);
+  void setPaused(bool paused) override;
   // Recomputes the tray tooltip from the current facts.
   void updateTooltip() { tray_.updateTooltip(facts_); }
 

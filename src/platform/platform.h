@@ -86,6 +86,10 @@ void beep(int frequency, int duration);
 // virtual memory in KB.
 void memoryStatus(double stats[7]);
 
+// The high-resolution counter and its ticks per second; false/0 when absent.
+bool performanceCounter(int64_t& value);
+int64_t performanceFrequency();
+
 // A millisecond clock (wraps after 49.7 days; compare differences).
 uint32_t milliseconds();
 void sleepMilliseconds(unsigned milliseconds);

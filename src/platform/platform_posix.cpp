@@ -187,6 +187,15 @@ uint32_t milliseconds() {
 
 void sleepMilliseconds(unsigned ms) { usleep(ms * 1000); }
 
+bool performanceCounter(int64_t& value) {
+  struct timespec t;
+  clock_gettime(CLOCK_MONOTONIC, &t);
+  value = static_cast<int64_t>(t.tv_sec) * 10000000 + t.tv_nsec / 100;
+  return true;
+}
+
+int64_t performanceFrequency() { return 10000000; }
+
 bool isAdministrator() { return geteuid() == 0; }
 
 void relaunchElevated(const String&, const String&) {

@@ -184,6 +184,18 @@ void memoryStatus(double stats[7]) {
 
 uint32_t milliseconds() { return timeGetTime(); }
 
+bool performanceCounter(int64_t& value) {
+  LARGE_INTEGER v;
+  if (!QueryPerformanceCounter(&v)) return false;
+  value = v.QuadPart;
+  return true;
+}
+
+int64_t performanceFrequency() {
+  LARGE_INTEGER f;
+  return QueryPerformanceFrequency(&f) ? f.QuadPart : 0;
+}
+
 void sleepMilliseconds(unsigned ms) { Sleep(ms); }
 
 bool isAdministrator() {
