@@ -420,7 +420,23 @@ def test_script_break(r):
         script.cleanup()
 
 
-TESTS += [test_script_pause_resume_exit, test_script_close_and_long_sleep, test_script_break]
+def test_script_exit_functions(r):
+    script = Script('Func Bye()\n\tConsoleWrite("bye " & @ExitMethod & @LF)\nEndFunc\n'
+                    'OnVexletExitRegister("Bye")\n' + TICKER)
+    try:
+        ticks_advance(script, timeout=5)
+        probe('send', *HOST, '--msg', '0x111', '--wparam', '3', '--post')
+        code = script.finish()
+        with open(script.out, encoding='utf-8', errors='replace') as f:
+            last = f.read().splitlines()[-1:]
+        r.check('script: tray "Exit" runs the exit functions with @ExitMethod 2', code == 0 and last == ['bye 2'],
+                (code, last))
+    finally:
+        script.cleanup()
+
+
+TESTS += [test_script_pause_resume_exit, test_script_close_and_long_sleep, test_script_break,
+          test_script_exit_functions]
 
 
 def main():
