@@ -154,7 +154,10 @@ bool Interpreter::evaluate(const TokenLine& line, size_t& pos, Variant& result, 
         case TokenKind::Int32: values_.push_back(Variant::fromInt32(t.value.i32)); break;
         case TokenKind::Int64: values_.push_back(Variant::fromInt64(t.value.i64)); break;
         case TokenKind::Double: values_.push_back(Variant::fromDouble(t.value.d)); break;
-        case TokenKind::StringLiteral: values_.push_back(Variant::fromString(t.text)); break;
+        case TokenKind::StringLiteral:
+          values_.push_back(Variant::fromString(t.text));
+          if (expandStrings) expandString(values_.back());
+          break;
         case TokenKind::Variable: {
           Variant value;
           if (!readVariable(line, pos, value)) {  // moves pos past the operand

@@ -11,6 +11,7 @@
 #include "engine/functions.h"
 #include "engine/messages.h"
 #include "engine/names.h"
+#include "engine/options.h"
 #include "engine/run_host.h"
 #include "engine/scope.h"
 #include "frame/command_line.h"
@@ -125,6 +126,11 @@ class Interpreter {
   bool themeActive = false;
   bool mustDeclareVars = false;
   bool setExitCodeOption = false;
+  // The options set by OPT; optionsChanged() copies the ones the engine
+  // tests on hot paths into the plain fields above and below.
+  RunOptions options;
+  uint8_t expandStrings = 0;  // kExpandEnvironment | kExpandVariables
+  void optionsChanged();
   bool silenced = false;
 
  private:
@@ -167,6 +173,9 @@ class Interpreter {
   bool applyOperator(uint8_t code, size_t valueBase);
   bool skipOperand(const TokenLine& line, size_t& pos, size_t stop);
   bool readMacro(const Token& token, Variant& out);
+  // The expansions of ExpandEnvStrings and ExpandVarStrings on a String
+  // just copied into an expression; callers test expandStrings first.
+  void expandString(Variant& value);
 
   // Calls
   bool callBuiltin(const TokenLine& line, size_t& pos, int index, Variant& result);

@@ -7,12 +7,14 @@ Binding* Scope::insert(int32_t name) {
     std::vector<Binding> old;
     old.swap(slots_);
     slots_.resize(old.size() * 2);
+    used_.clear();
     size_t mask = slots_.size() - 1;
     for (const Binding& b : old) {
       if (b.name < 0) continue;
       size_t i = static_cast<size_t>(b.name) & mask;
       while (slots_[i].name >= 0) i = (i + 1) & mask;
       slots_[i] = b;
+      used_.push_back(static_cast<uint32_t>(i));
     }
   }
   size_t mask = slots_.size() - 1;
@@ -20,6 +22,7 @@ Binding* Scope::insert(int32_t name) {
   while (slots_[i].name >= 0) i = (i + 1) & mask;
   ++count_;
   slots_[i].name = name;
+  used_.push_back(static_cast<uint32_t>(i));
   return &slots_[i];
 }
 
@@ -41,7 +44,8 @@ Binding* Scope::createAlias(int32_t name, uint8_t flags, Variant* target) {
 
 void Scope::clear() {
   if (count_ == 0) return;
-  for (Binding& b : slots_) b = Binding();
+  for (uint32_t i : used_) slots_[i] = Binding();
+  used_.clear();
   count_ = 0;
   values_.clear();
 }

@@ -50,6 +50,7 @@ class Scope {
   Binding* insert(int32_t name);
 
   std::vector<Binding> slots_;  // open addressing; size a power of two
+  std::vector<uint32_t> used_;  // occupied slots, so clearing a small scope is cheap
   size_t count_ = 0;
   std::deque<Variant> values_;  // stable addresses for owned values
 };

@@ -79,6 +79,7 @@ bool Interpreter::readVariable(const TokenLine& line, size_t& pos, Variant& out)
   ++pos;
   if (!is(line[pos], TokenKind::LeftBracket)) {
     out = *b->value;
+    if (expandStrings && out.isString()) expandString(out);
     return true;
   }
   if (!b->value->isArray()) {
@@ -97,6 +98,7 @@ bool Interpreter::readVariable(const TokenLine& line, size_t& pos, Variant& out)
     return releaseScratch(false);
   }
   out = *element;
+  if (expandStrings && out.isString()) expandString(out);
   return releaseScratch(true);
 }
 
