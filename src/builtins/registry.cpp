@@ -7,6 +7,7 @@ void registerAllBuiltins(Interpreter& vm) {
   registerConsoleBuiltins(vm);
   registerMathBuiltins(vm);
   registerSleepBuiltin(vm);
+  registerOptionBuiltins(vm);
   registerDynamicBuiltins(vm);
 }
 

@@ -12,6 +12,7 @@ void registerCoreBuiltins(Interpreter& vm);
 void registerConsoleBuiltins(Interpreter& vm);
 void registerMathBuiltins(Interpreter& vm);
 void registerSleepBuiltin(Interpreter& vm);
+void registerOptionBuiltins(Interpreter& vm);
 void registerDynamicBuiltins(Interpreter& vm);
 
 }  // namespace vx

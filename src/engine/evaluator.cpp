@@ -155,8 +155,14 @@ bool Interpreter::evaluate(const TokenLine& line, size_t& pos, Variant& result, 
         case TokenKind::Int64: values_.push_back(Variant::fromInt64(t.value.i64)); break;
         case TokenKind::Double: values_.push_back(Variant::fromDouble(t.value.d)); break;
         case TokenKind::StringLiteral:
-          values_.push_back(Variant::fromString(t.text));
-          if (expandStrings) expandString(values_.back());
+          if (!expandStrings) {
+            values_.push_back(Variant::fromString(t.text));
+          } else {
+            // Expanded aside: a macro read may use the value stack.
+            Variant literal = Variant::fromString(t.text);
+            expandString(literal);
+            values_.push_back(std::move(literal));
+          }
           break;
         case TokenKind::Variable: {
           Variant value;

@@ -133,6 +133,24 @@ class Interpreter {
   void optionsChanged();
   bool silenced = false;
 
+  // Macro values of the families that call event functions (GUI, tray, COM,
+  // hot keys) and of the tray state; each family sets its own. An event
+  // macro reads as an unknown macro until its first event has set it.
+  bool guiEventSeen = false;  // @GUI_CtrlId, @GUI_WinHandle, @GUI_CtrlHandle
+  int32_t guiCtrlId = 0;
+  uintptr_t guiWinHandle = 0;
+  uintptr_t guiCtrlHandle = 0;
+  bool trayEventSeen = false;  // @TRAY_ID
+  int32_t trayId = 0;
+  bool comEventSeen = false;  // @COM_EventObj
+  Variant comEventObject;
+  bool dropSeen = false;  // @GUI_DropId, @GUI_DragFile
+  int32_t guiDropId = 0;
+  String guiDragFile;
+  String hotKeyPressed;  // @HotKeyPressed: "" until a hot key's function runs
+  bool trayIconVisible = true;
+  bool trayIconFlashing = false;
+
  private:
   friend class Evaluator;
   friend class StatementRunner;
@@ -266,6 +284,7 @@ class Interpreter {
   std::deque<std::vector<int>> lineLists_;
   size_t lineDepth_ = 0;
   size_t blockBase_ = 0;  // blocks below belong to callers
+  std::vector<int16_t> macroByName_;  // name id -> macro, filled as macros are first read
 };
 
 }  // namespace vx

@@ -7,6 +7,8 @@
 
 #include <cpuid.h>
 
+#include <cstdio>
+#include <cstring>
 #include <string>
 
 namespace vx::platform {
