@@ -56,8 +56,33 @@ class Runner:
             cmd = [WINE, 'reg', 'add', key, '/v', 'Include', '/t', 'REG_SZ', '/d', value, '/f']
         subprocess.run(cmd, env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=TIMEOUT)
 
+    def warm_up(self):
+        """The first program with a tray icon also starts Wine's desktop and
+        notification area; let that happen once, alone, before cases run in
+        parallel."""
+        work = tempfile.mkdtemp(prefix='vxwarm-')
+        try:
+            script = os.path.join(work, 'warm.vx3')
+            with open(script, 'w') as f:
+                f.write('$a = 1\n')
+            subprocess.run(self.command(self.exe, [self.program_path(script)]), env=self.env, cwd=work,
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, stdin=subprocess.DEVNULL,
+                           timeout=120)
+        except subprocess.TimeoutExpired:
+            print('warm-up run timed out', flush=True)
+        finally:
+            shutil.rmtree(work, ignore_errors=True)
+
     def run(self, case):
         """Returns None when the case passes, else a failure text."""
+        result = self._run_once(case)
+        if result and 'timed out after' in result:
+            # A stalled start under Wine is retried once, and said so.
+            print(f'RETRY {case.label}: {result.splitlines()[0]}', flush=True)
+            result = self._run_once(case)
+        return result
+
+    def _run_once(self, case):
         work = tempfile.mkdtemp(prefix='vxcase-')
         try:
             return self._run(case, work)
@@ -212,6 +237,8 @@ def main():
     # Cases that show windows or change the shared registry run one at a time.
     serial = [c for c in todo if (c.dialog is not None and not options.native) or c.registry_include is not None]
     parallel = [c for c in todo if c not in serial]
+    if not options.native:
+        runner.warm_up()
     results = []
     with concurrent.futures.ThreadPoolExecutor(max_workers=max(1, options.jobs)) as pool:
         results += list(zip(parallel, pool.map(runner.run, parallel)))
