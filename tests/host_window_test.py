@@ -435,8 +435,27 @@ def test_script_exit_functions(r):
         script.cleanup()
 
 
+def test_script_session_end(r):
+    script = Script('Func Bye()\n\tConsoleWrite("bye " & @ExitMethod & @LF)\nEndFunc\n'
+                    'OnVexletExitRegister("Bye")\n' + TICKER)
+    try:
+        ticks_advance(script, timeout=5)
+        probe('send', *HOST, '--msg', str(WM_QUERYENDSESSION), '--wparam', '0', '--lparam', str(ENDSESSION_LOGOFF))
+        time.sleep(0.3)
+        with open(script.out, encoding='utf-8', errors='replace') as f:
+            byes = [line for line in f.read().splitlines() if line.startswith('bye')]
+        r.check('script: a logoff runs the exit functions at once with @ExitMethod 3', byes == ['bye 3'], byes)
+        probe('close', *HOST)
+        script.finish()
+        with open(script.out, encoding='utf-8', errors='replace') as f:
+            byes = [line for line in f.read().splitlines() if line.startswith('bye')]
+        r.check('script: and not again when the run ends', byes == ['bye 3'], byes)
+    finally:
+        script.cleanup()
+
+
 TESTS += [test_script_pause_resume_exit, test_script_close_and_long_sleep, test_script_break,
-          test_script_exit_functions]
+          test_script_exit_functions, test_script_session_end]
 
 
 def main():

@@ -148,6 +148,15 @@ void Interpreter::runExitFunctions() {
   runState_ = RunState::Exiting;
 }
 
+void Interpreter::sessionEnding() {
+  if (finishing_) return;
+  finishing_ = true;
+  if (host_ && host_->exitMethod() != 0) exitMethod = host_->exitMethod();
+  const RunState saved = runState_;
+  runExitFunctions();
+  runState_ = saved;
+}
+
 void Interpreter::runStartupFunctions() {
   for (const String& name : script_.startupFunctions) {
     if (exiting()) return;

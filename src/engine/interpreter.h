@@ -106,6 +106,9 @@ class Interpreter {
   int unregisterAdlib(const String* name);
   int registerExitFunction(const String& name);
   int unregisterExitFunction(const String& name);
+  // The session is ending (logoff or shutdown): the exit functions run now,
+  // and not again when the run unwinds.
+  void sessionEnding();
   void markErrorSetByScript() { call().errorSetByScript = true; }
   void markExtendedSetByScript() { call().extendedSetByScript = true; }
 

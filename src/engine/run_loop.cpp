@@ -54,9 +54,11 @@ int Interpreter::run(int startLine) {
     }
   }
   leaveLevel_ = false;
-  if (--runDepth_ == 0 && !quit_ && !finishing_) {
-    finishing_ = true;
-    runExitFunctions();
+  if (--runDepth_ == 0 && !quit_) {
+    if (!finishing_) {
+      finishing_ = true;
+      runExitFunctions();
+    }
     host.shutdown();
   }
   return 0;

@@ -98,7 +98,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   const vx::String commandText =
       vx::textAfterProgramName(vx::String(reinterpret_cast<const char16_t*>(full)));
   return vx::runMainDriver(vm, commandText, [instance](vx::Interpreter& run) {
-    return std::make_unique<vx::HostWindow>(instance, !run.noTrayIcon, run.scriptName,
-                                            vx::messageText(vx::MessageId::PausedPrefix));
+    auto host = std::make_unique<vx::HostWindow>(instance, !run.noTrayIcon, run.scriptName,
+                                                 vx::messageText(vx::MessageId::PausedPrefix));
+    host->onSessionEnd = [&run] { run.sessionEnding(); };
+    return host;
   });
 }
