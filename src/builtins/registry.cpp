@@ -9,6 +9,12 @@ void registerAllBuiltins(Interpreter& vm) {
   registerSleepBuiltin(vm);
   registerOptionBuiltins(vm);
   registerDynamicBuiltins(vm);
+  registerStringBuiltins(vm);
+  registerBitBuiltins(vm);
+  registerBinaryBuiltins(vm);
+  registerRandomBuiltins(vm);
+  registerRegexBuiltins(vm);
+  registerStringFormatBuiltins(vm);
 }
 
 }  // namespace vx

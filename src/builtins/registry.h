@@ -14,5 +14,11 @@ void registerMathBuiltins(Interpreter& vm);
 void registerSleepBuiltin(Interpreter& vm);
 void registerOptionBuiltins(Interpreter& vm);
 void registerDynamicBuiltins(Interpreter& vm);
+void registerStringBuiltins(Interpreter& vm);
+void registerBitBuiltins(Interpreter& vm);
+void registerBinaryBuiltins(Interpreter& vm);
+void registerRandomBuiltins(Interpreter& vm);
+void registerRegexBuiltins(Interpreter& vm);
+void registerStringFormatBuiltins(Interpreter& vm);
 
 }  // namespace vx
