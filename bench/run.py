@@ -40,7 +40,8 @@ def main():
     for name in names:
         ours, out1 = timed([NATIVE, os.path.join(CORE, name + '.vx3')], args.runs)
         py, out2 = timed([sys.executable, os.path.join(CORE, name + '.py')], args.runs)
-        lu = timed([lua, os.path.join(CORE, name + '.lua')], args.runs)[0] if lua else float('nan')
+        lua_script = os.path.join(CORE, name + '.lua')
+        lu = timed([lua, lua_script], args.runs)[0] if lua and os.path.exists(lua_script) else float('nan')
         note = '' if out1 == out2 else f'  (outputs differ: {out1!r} vs {out2!r})'
         print(f'{name:<14} {ours:>8.3f}s {py:>8.3f}s {lu:>8.3f}s {ours / py:>15.2f}{note}')
 
