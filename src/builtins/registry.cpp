@@ -15,6 +15,9 @@ void registerAllBuiltins(Interpreter& vm) {
   registerRandomBuiltins(vm);
   registerRegexBuiltins(vm);
   registerStringFormatBuiltins(vm);
+#ifdef _WIN32
+  registerIniBuiltins(vm);
+#endif
 }
 
 }  // namespace vx

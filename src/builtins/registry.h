@@ -21,4 +21,7 @@ void registerRandomBuiltins(Interpreter& vm);
 void registerRegexBuiltins(Interpreter& vm);
 void registerStringFormatBuiltins(Interpreter& vm);
 
+// Windows-only families.
+void registerIniBuiltins(Interpreter& vm);
+
 }  // namespace vx
