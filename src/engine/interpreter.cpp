@@ -1,6 +1,7 @@
 #include "engine/interpreter.h"
 
 #include "builtins/registry.h"
+#include "builtins/text/mersenne_twister.h"
 #include "engine/block_check.h"
 #include "engine/block_scan.h"
 

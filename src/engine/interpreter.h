@@ -23,6 +23,7 @@ namespace vx {
 
 class Interpreter;
 class BlockScanner;
+class MersenneTwister;
 
 // A built-in's handler: arguments already evaluated and counted; the result
 // is preset to Int32 1 and @error/@extended to 0. Returns 0, or non-zero only
@@ -135,6 +136,7 @@ class Interpreter {
   uint8_t expandStrings = 0;  // kExpandEnvironment | kExpandVariables
   void optionsChanged();
   bool silenced = false;
+  std::unique_ptr<MersenneTwister> randomGenerator;  // made on first use
 
   // Macro values of the families that call event functions (GUI, tray, COM,
   // hot keys) and of the tray state; each family sets its own. An event
