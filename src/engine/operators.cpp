@@ -14,6 +14,7 @@
 #include <string>
 
 #include "platform/platform.h"
+#include "values/binary_text.h"
 #include "values/number_text.h"
 
 namespace vx {
@@ -291,27 +292,6 @@ CompareClass compareClass(const Variant& left, const Variant& right) {
 uintptr_t pointerValue(const Variant& v) {
   if (v.isPtr()) return v.ptrValue();
   return static_cast<uintptr_t>(static_cast<uint64_t>(v.toInt64()));
-}
-
-// The bytes a String stands for when it meets a Binary: "0x" followed by an
-// even number of hexadecimal digits spells them; any other text is its ANSI
-// bytes, one per code unit.
-std::string bytesOfString(const String& s) {
-  size_t n = s.length();
-  if (n >= 2 && s[0] == u'0' && (s[1] == u'x' || s[1] == u'X') && n % 2 == 0) {
-    std::string bytes;
-    bytes.reserve((n - 2) / 2);
-    bool valid = true;
-    for (size_t i = 2; i < n && valid; i += 2) {
-      uint64_t byte;
-      valid = parseHexDigits(s.data() + i, 2, 2, &byte);
-      bytes += static_cast<char>(byte);
-    }
-    if (valid) return bytes;
-  }
-  std::string bytes = platform::utf16ToAnsi(s);
-  bytes.resize(n);
-  return bytes;
 }
 
 bool bytesEqual(const Variant& left, const Variant& right) {

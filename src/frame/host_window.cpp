@@ -197,6 +197,11 @@ void HostWindow::setPaused(bool paused) {
 }
 
 bool HostWindow::pumpMessages() {
+  // A queue check is a kernel (under Wine, a server) round trip: between
+  // lines it is made every few dozen lines, which keeps the tray, pause and
+  // exit as responsive as checking every line.
+  if (++linesSincePump_ < kLinesPerPump) return true;
+  linesSincePump_ = 0;
   MSG msg;
   while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
     if (msg.message == WM_QUIT) return false;
@@ -216,6 +221,7 @@ bool HostWindow::takeExitRequest() {
 void HostWindow::idleWait(unsigned milliseconds) {
   // Wakes early for any message, also one that arrived before the call.
   MsgWaitForMultipleObjectsEx(0, nullptr, milliseconds, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+  linesSincePump_ = kLinesPerPump;  // after a wait, always look at the queue
 }
 
 void HostWindow::shutdown() {

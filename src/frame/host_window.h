@@ -65,6 +65,9 @@ class HostWindow final : public RunHost {
   std::function<void(int)> onHotKey;
 
  private:
+  static constexpr unsigned kLinesPerPump = 256;
+  unsigned linesSincePump_ = kLinesPerPump;
+
   static LRESULT CALLBACK procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
   void onCreate();
