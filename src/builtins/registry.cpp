@@ -17,6 +17,7 @@ void registerAllBuiltins(Interpreter& vm) {
   registerStringFormatBuiltins(vm);
 #ifdef _WIN32
   registerIniBuiltins(vm);
+  registerFileBuiltins(vm);
 #endif
 }
 

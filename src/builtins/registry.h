@@ -23,5 +23,6 @@ void registerStringFormatBuiltins(Interpreter& vm);
 
 // Windows-only families.
 void registerIniBuiltins(Interpreter& vm);
+void registerFileBuiltins(Interpreter& vm);
 
 }  // namespace vx

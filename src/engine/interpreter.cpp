@@ -1,5 +1,6 @@
 #include "engine/interpreter.h"
 
+#include "builtins/files/file_table.h"
 #include "builtins/registry.h"
 #include "builtins/text/mersenne_twister.h"
 #include "engine/block_check.h"

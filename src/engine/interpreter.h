@@ -24,6 +24,7 @@ namespace vx {
 class Interpreter;
 class BlockScanner;
 class MersenneTwister;
+class FileHandleTable;
 
 // A built-in's handler: arguments already evaluated and counted; the result
 // is preset to Int32 1 and @error/@extended to 0. Returns 0, or non-zero only
@@ -137,6 +138,7 @@ class Interpreter {
   void optionsChanged();
   bool silenced = false;
   std::unique_ptr<MersenneTwister> randomGenerator;  // made on first use
+  std::unique_ptr<FileHandleTable> fileHandles;       // made on the first FILEOPEN
 
   // Macro values of the families that call event functions (GUI, tray, COM,
   // hot keys) and of the tray state; each family sets its own. An event
