@@ -64,15 +64,15 @@ RunOptions::RunOptions() {
 }
 
 OptionResult RunOptions::set(OptionId id, int32_t requested, bool useDefault) {
-  const OptionSpec& spec = optionSpec(id);
+  const OptionSpec& request = optionSpec(id);
   int32_t& slot = values_[static_cast<int>(id)];
-  const int32_t value = useDefault ? spec.defaultValue : requested;
-  switch (spec.kind) {
+  const int32_t value = useDefault ? request.defaultValue : requested;
+  switch (request.kind) {
     case OptionKind::Flag: slot = value != 0; break;
     case OptionKind::Integer:
     case OptionKind::Character: slot = value; break;
-    case OptionKind::Minimum: slot = value < spec.low ? spec.defaultValue : value; break;
-    case OptionKind::Range: slot = value < spec.low || value > spec.high ? spec.defaultValue : value; break;
+    case OptionKind::Minimum: slot = value < request.low ? request.defaultValue : value; break;
+    case OptionKind::Range: slot = value < request.low || value > request.high ? request.defaultValue : value; break;
     case OptionKind::Handler:
       if (id == OptionId::TrayIconHide) {
         slot = value != 0;

@@ -9,9 +9,9 @@ namespace vx {
 namespace {
 
 Variant currentValue(Interpreter& vm, OptionId id) {
-  const OptionSpec& spec = optionSpec(id);
+  const OptionSpec& request = optionSpec(id);
   if (id == OptionId::TrayIconHide) return Variant::fromInt32(vm.noTrayIcon ? 1 : 0);
-  if (spec.kind == OptionKind::Character) {
+  if (request.kind == OptionKind::Character) {
     const char16_t unit = static_cast<char16_t>(vm.options.value(id));
     return Variant::fromString(unit ? String(&unit, 1) : String());
   }

@@ -13,14 +13,14 @@ namespace vx {
 namespace {
 
 // Pads to the width and appends, cut at the field limit.
-void appendField(const FormatSpec& spec, const std::string& prefix, const std::string& body, bool zeroPad,
+void appendField(const FormatSpec& request, const std::string& prefix, const std::string& body, bool zeroPad,
                  String& out) {
   const size_t natural = prefix.size() + body.size();
-  const size_t width = spec.width > 0 ? static_cast<size_t>(spec.width) : 0;
+  const size_t width = request.width > 0 ? static_cast<size_t>(request.width) : 0;
   const size_t padding = width > natural ? width - natural : 0;
   std::string field;
   field.reserve(natural + padding);
-  if (spec.flag == '-') {
+  if (request.flag == '-') {
     field += prefix;
     field += body;
     field.append(padding, ' ');
@@ -103,42 +103,42 @@ std::string specialBody(double value) {
 
 }  // namespace
 
-void formatInteger(const FormatSpec& spec, int32_t value, String& out) {
-  const char c = spec.conversion;
+void formatInteger(const FormatSpec& request, int32_t value, String& out) {
+  const char c = request.conversion;
   const bool isSigned = c == 'd' || c == 'i';
   std::string prefix;
   uint32_t magnitude;
   if (isSigned) {
-    const int32_t v = spec.size == 'h' ? static_cast<int16_t>(value) : value;
+    const int32_t v = request.size == 'h' ? static_cast<int16_t>(value) : value;
     magnitude = v < 0 ? 0u - static_cast<uint32_t>(v) : static_cast<uint32_t>(v);
     if (v < 0) prefix = "-";
-    else if (spec.flag == '+') prefix = "+";
-    else if (spec.flag == ' ') prefix = " ";
+    else if (request.flag == '+') prefix = "+";
+    else if (request.flag == ' ') prefix = " ";
   } else {
-    magnitude = spec.size == 'h' ? static_cast<uint16_t>(value) : static_cast<uint32_t>(value);
+    magnitude = request.size == 'h' ? static_cast<uint16_t>(value) : static_cast<uint32_t>(value);
   }
   std::string digits = unsignedDigits(magnitude, c);
-  const size_t minimum = spec.precision < 0 ? 1 : static_cast<size_t>(spec.precision);
+  const size_t minimum = request.precision < 0 ? 1 : static_cast<size_t>(request.precision);
   if (digits.size() < minimum) digits.insert(0, minimum - digits.size(), '0');
-  if (spec.flag == '#') {
+  if (request.flag == '#') {
     if (c == 'o' && (digits.empty() || digits[0] != '0')) digits.insert(digits.begin(), '0');
     if ((c == 'x' || c == 'X') && magnitude != 0) prefix = c == 'x' ? "0x" : "0X";
   }
-  appendField(spec, prefix, digits, spec.flag == '0' && spec.precision < 0, out);
+  appendField(request, prefix, digits, request.flag == '0' && request.precision < 0, out);
 }
 
-void formatFloating(const FormatSpec& spec, double value, String& out) {
+void formatFloating(const FormatSpec& request, double value, String& out) {
   std::string prefix;
   if (std::signbit(value)) prefix = "-";
-  else if (spec.flag == '+') prefix = "+";
-  else if (spec.flag == ' ') prefix = " ";
+  else if (request.flag == '+') prefix = "+";
+  else if (request.flag == ' ') prefix = " ";
   if (!std::isfinite(value)) {
-    appendField(spec, prefix, specialBody(value), false, out);
+    appendField(request, prefix, specialBody(value), false, out);
     return;
   }
-  const bool alwaysPoint = spec.flag == '#';
-  const char c = spec.conversion;
-  const int precision = spec.precision < 0 ? 6 : spec.precision;
+  const bool alwaysPoint = request.flag == '#';
+  const char c = request.conversion;
+  const int precision = request.precision < 0 ? 6 : request.precision;
   DecimalDigits d = exactDecimalDigits(value);
   std::string body;
   if (c == 'f') {
@@ -157,20 +157,20 @@ void formatFloating(const FormatSpec& spec, double value, String& out) {
       body = exponentBody(d, significant - 1, alwaysPoint, c == 'g' ? 'e' : 'E');
     if (!alwaysPoint) stripTrailingZeros(body);
   }
-  appendField(spec, prefix, body, spec.flag == '0', out);
+  appendField(request, prefix, body, request.flag == '0', out);
 }
 
-void formatText(const FormatSpec& spec, const char16_t* units, size_t length, String& out) {
-  if (spec.precision >= 0 && static_cast<size_t>(spec.precision) < length) length = static_cast<size_t>(spec.precision);
+void formatText(const FormatSpec& request, const char16_t* units, size_t length, String& out) {
+  if (request.precision >= 0 && static_cast<size_t>(request.precision) < length) length = static_cast<size_t>(request.precision);
   if (length > kFormatFieldLimit) length = kFormatFieldLimit;
-  const size_t width = spec.width > 0 ? static_cast<size_t>(spec.width) : 0;
+  const size_t width = request.width > 0 ? static_cast<size_t>(request.width) : 0;
   size_t padding = width > length ? width - length : 0;
   if (padding > kFormatFieldLimit - length) padding = kFormatFieldLimit - length;
-  const char16_t pad = spec.flag == '0' ? u'0' : u' ';
-  if (spec.flag != '-')
+  const char16_t pad = request.flag == '0' ? u'0' : u' ';
+  if (request.flag != '-')
     for (size_t i = 0; i < padding; ++i) out.append(pad);
   out.append(units, length);
-  if (spec.flag == '-')
+  if (request.flag == '-')
     for (size_t i = 0; i < padding; ++i) out.append(u' ');
 }
 

@@ -35,12 +35,12 @@ int readCount(const char16_t* text, size_t length, size_t* at) {
 }
 
 // A conversion starting at the '%' at `start`; returns its length, or 0.
-size_t matchConversion(const char16_t* text, size_t length, size_t start, FormatSpec* spec) {
+size_t matchConversion(const char16_t* text, size_t length, size_t start, FormatSpec* request) {
   size_t at = start + 1;
   if (at < length) {
     switch (text[at]) {
       case u'-': case u'+': case u' ': case u'0': case u'#':
-        spec->flag = static_cast<char>(text[at++]);
+        request->flag = static_cast<char>(text[at++]);
         break;
       default:
         break;
@@ -49,31 +49,31 @@ size_t matchConversion(const char16_t* text, size_t length, size_t start, Format
   if (at < length && text[at] == u'*') {
     ++at;  // the value belongs to the conversion, so the width stays unset
   } else if (at < length && isDigit(text[at])) {
-    spec->width = readCount(text, length, &at);
+    request->width = readCount(text, length, &at);
   }
   if (at < length && text[at] == u'.') {
     ++at;
     if (at < length && text[at] == u'*') ++at;
-    else spec->precision = readCount(text, length, &at);
+    else request->precision = readCount(text, length, &at);
   }
-  if (at < length && (text[at] == u'h' || text[at] == u'l' || text[at] == u'L')) spec->size = static_cast<char>(text[at++]);
+  if (at < length && (text[at] == u'h' || text[at] == u'l' || text[at] == u'L')) request->size = static_cast<char>(text[at++]);
   if (at >= length || !isConversionLetter(text[at])) return 0;
-  spec->conversion = static_cast<char>(text[at++]);
+  request->conversion = static_cast<char>(text[at++]);
   return at - start;
 }
 
-void appendConversion(const FormatSpec& spec, const Variant& value, String& out) {
-  switch (spec.conversion) {
+void appendConversion(const FormatSpec& request, const Variant& value, String& out) {
+  switch (request.conversion) {
     case 'e': case 'E': case 'f': case 'g': case 'G':
-      formatFloating(spec, value.toDouble(), out);
+      formatFloating(request, value.toDouble(), out);
       break;
     case 's': {
       const String& text = value.stringForm();
-      formatText(spec, text.data(), text.length(), out);
+      formatText(request, text.data(), text.length(), out);
       break;
     }
     default:
-      formatInteger(spec, value.toInt32(), out);
+      formatInteger(request, value.toInt32(), out);
       break;
   }
 }
@@ -110,7 +110,7 @@ bool findFormatToken(const char16_t* text, size_t length, size_t from, FormatTok
       token->kind = FormatTokenKind::Percent;
       return true;
     }
-    const size_t n = matchConversion(text, length, at, &token->spec);
+    const size_t n = matchConversion(text, length, at, &token->request);
     if (n) {
       token->length = n;
       token->kind = FormatTokenKind::Conversion;
@@ -138,7 +138,7 @@ String stringFormat(const String& format, const Variant* values, int count) {
         out.append(u'%');
         break;
       case FormatTokenKind::Conversion:
-        if (nextValue < count) appendConversion(token.spec, values[nextValue++], out);
+        if (nextValue < count) appendConversion(token.request, values[nextValue++], out);
         break;
     }
     at = token.start + token.length;

@@ -37,7 +37,7 @@ struct FormatToken {
   size_t length = 0;
   FormatTokenKind kind = FormatTokenKind::Percent;
   char16_t escaped = 0;  // Escape: the unit it stands for
-  FormatSpec spec;       // Conversion only
+  FormatSpec request;       // Conversion only
 };
 
 // The next token at or after `from`: "\\", "\n", "\r", "\t", "%%" or a
@@ -45,9 +45,9 @@ struct FormatToken {
 bool findFormatToken(const char16_t* text, size_t length, size_t from, FormatToken* token);
 
 // Each appends at most kFormatFieldLimit units to `out`.
-void formatInteger(const FormatSpec& spec, int32_t value, String& out);
-void formatFloating(const FormatSpec& spec, double value, String& out);
-void formatText(const FormatSpec& spec, const char16_t* units, size_t length, String& out);
+void formatInteger(const FormatSpec& request, int32_t value, String& out);
+void formatFloating(const FormatSpec& request, double value, String& out);
+void formatText(const FormatSpec& request, const char16_t* units, size_t length, String& out);
 
 // The whole of STRINGFORMAT: values beyond the conversions are ignored, a
 // conversion without a value is dropped.

@@ -18,13 +18,13 @@
 namespace vx {
 namespace {
 
-std::string printfFormat(const FormatSpec& spec, bool withWidth = true) {
+std::string printfFormat(const FormatSpec& request, bool withWidth = true) {
   std::string f = "%";
-  if (spec.flag) f += spec.flag;
-  if (withWidth && spec.width >= 0) f += std::to_string(spec.width);
-  if (spec.precision >= 0) f += "." + std::to_string(spec.precision);
-  if (spec.size) f += spec.size;
-  f += spec.conversion;
+  if (request.flag) f += request.flag;
+  if (withWidth && request.width >= 0) f += std::to_string(request.width);
+  if (request.precision >= 0) f += "." + std::to_string(request.precision);
+  if (request.size) f += request.size;
+  f += request.conversion;
   return f;
 }
 
@@ -37,7 +37,7 @@ std::string cFormat(const std::string& format, T value) {
 
 // printf writes two exponent digits where we write three; the extra digit
 // then takes the place of one padding character.
-std::string widenExponent(const FormatSpec& spec, std::string text, size_t unpaddedLength) {
+std::string widenExponent(const FormatSpec& request, std::string text, size_t unpaddedLength) {
   const size_t e = text.find_first_of("eE");
   if (e == std::string::npos) return text;
   size_t digits = 0;
@@ -45,9 +45,9 @@ std::string widenExponent(const FormatSpec& spec, std::string text, size_t unpad
   if (digits != 2) return text;
   text.insert(e + 2, "0");
   if (unpaddedLength < text.size() - 1) {  // the field was padded
-    if (spec.flag == '-') {
+    if (request.flag == '-') {
       text.pop_back();
-    } else if (spec.flag == '0') {
+    } else if (request.flag == '0') {
       text.erase(text[0] == '-' || text[0] == '+' || text[0] == ' ' ? 1 : 0, 1);
     } else {
       text.erase(0, 1);
@@ -56,43 +56,43 @@ std::string widenExponent(const FormatSpec& spec, std::string text, size_t unpad
   return text;
 }
 
-std::string ours(const FormatSpec& spec, int32_t value) {
+std::string ours(const FormatSpec& request, int32_t value) {
   String out;
-  formatInteger(spec, value, out);
+  formatInteger(request, value, out);
   return out.toUtf8();
 }
 
-std::string ours(const FormatSpec& spec, double value) {
+std::string ours(const FormatSpec& request, double value) {
   String out;
-  formatFloating(spec, value, out);
+  formatFloating(request, value, out);
   return out.toUtf8();
 }
 
-bool isExactTie(const FormatSpec& spec, double value) {
+bool isExactTie(const FormatSpec& request, double value) {
   const DecimalDigits d = exactDecimalDigits(value);
-  const int precision = spec.precision < 0 ? 6 : spec.precision;
+  const int precision = request.precision < 0 ? 6 : request.precision;
   int keep;
-  if (spec.conversion == 'f') keep = d.pointPosition + precision;
-  else if (spec.conversion == 'e' || spec.conversion == 'E') keep = precision + 1;
+  if (request.conversion == 'f') keep = d.pointPosition + precision;
+  else if (request.conversion == 'e' || request.conversion == 'E') keep = precision + 1;
   else keep = precision == 0 ? 1 : precision;
   return keep >= 0 && d.digits.size() == static_cast<size_t>(keep) + 1 && d.digits.back() == '5';
 }
 
 FormatSpec randomSpec(std::mt19937& rng, const char* conversions, const char* flags, int maxPrecision) {
-  FormatSpec spec;
+  FormatSpec request;
   const size_t flagCount = std::strlen(flags);
-  spec.flag = rng() % 3 == 0 ? 0 : flags[rng() % flagCount];
-  spec.width = rng() % 3 == 0 ? -1 : static_cast<int>(rng() % 30);
-  spec.precision = rng() % 3 == 0 ? -1 : static_cast<int>(rng() % (maxPrecision + 1));
-  spec.conversion = conversions[rng() % std::strlen(conversions)];
-  return spec;
+  request.flag = rng() % 3 == 0 ? 0 : flags[rng() % flagCount];
+  request.width = rng() % 3 == 0 ? -1 : static_cast<int>(rng() % 30);
+  request.precision = rng() % 3 == 0 ? -1 : static_cast<int>(rng() % (maxPrecision + 1));
+  request.conversion = conversions[rng() % std::strlen(conversions)];
+  return request;
 }
 
 TEST(StringFormatConversions, IntegersMatchPrintf) {
   std::mt19937 rng(20240601);
   for (int i = 0; i < 20000; ++i) {
-    FormatSpec spec = randomSpec(rng, "diouxX", "-+ 0#", 15);
-    spec.size = "\0hl"[rng() % 3];
+    FormatSpec request = randomSpec(rng, "diouxX", "-+ 0#", 15);
+    request.size = "\0hl"[rng() % 3];
     int32_t value;
     switch (rng() % 4) {
       case 0: value = static_cast<int32_t>(rng()); break;
@@ -100,13 +100,13 @@ TEST(StringFormatConversions, IntegersMatchPrintf) {
       case 2: value = rng() % 2 ? INT32_MIN : INT32_MAX; break;
       default: value = static_cast<int32_t>(rng() % 140000) - 70000; break;
     }
-    const std::string format = printfFormat(spec);
+    const std::string format = printfFormat(request);
     // %l reads a long, 64 bits here; the value it stands for is the same.
-    const bool isSigned = spec.conversion == 'd' || spec.conversion == 'i';
-    const std::string expected = spec.size != 'l' ? cFormat(format, value)
+    const bool isSigned = request.conversion == 'd' || request.conversion == 'i';
+    const std::string expected = request.size != 'l' ? cFormat(format, value)
                                  : isSigned       ? cFormat(format, static_cast<long>(value))
                                                   : cFormat(format, static_cast<unsigned long>(static_cast<uint32_t>(value)));
-    ASSERT_EQ(ours(spec, value), expected) << format << " of " << value;
+    ASSERT_EQ(ours(request, value), expected) << format << " of " << value;
   }
 }
 
@@ -133,14 +133,14 @@ TEST(StringFormatConversions, FloatingMatchesPrintf) {
   std::mt19937_64 valueRng(11);
   int compared = 0;
   for (int i = 0; i < 20000; ++i) {
-    FormatSpec spec = randomSpec(specRng, "feEgG", "-+ 0#", 40);
-    spec.size = specRng() % 4 == 0 ? 'l' : 0;
+    FormatSpec request = randomSpec(specRng, "feEgG", "-+ 0#", 40);
+    request.size = specRng() % 4 == 0 ? 'l' : 0;
     const double value = randomDouble(valueRng);
-    if (isExactTie(spec, value)) continue;
-    const std::string format = printfFormat(spec);
+    if (isExactTie(request, value)) continue;
+    const std::string format = printfFormat(request);
     const std::string expected =
-        widenExponent(spec, cFormat(format, value), cFormat(printfFormat(spec, false), value).size());
-    ASSERT_EQ(ours(spec, value), expected) << format << " of " << value;
+        widenExponent(request, cFormat(format, value), cFormat(printfFormat(request, false), value).size());
+    ASSERT_EQ(ours(request, value), expected) << format << " of " << value;
     ++compared;
   }
   EXPECT_GT(compared, 15000);
@@ -150,12 +150,12 @@ TEST(StringFormatConversions, TextMatchesPrintf) {
   std::mt19937 rng(3);
   const char* samples[] = {"", "a", "hello", "with space", "0123456789abcdef"};
   for (int i = 0; i < 3000; ++i) {
-    FormatSpec spec = randomSpec(rng, "s", "-+ #", 20);
+    FormatSpec request = randomSpec(rng, "s", "-+ #", 20);
     const char* text = samples[rng() % 5];
     String out;
     const String units = String::fromAscii(text);
-    formatText(spec, units.data(), units.length(), out);
-    const std::string format = printfFormat(spec);
+    formatText(request, units.data(), units.length(), out);
+    const std::string format = printfFormat(request);
     ASSERT_EQ(out.toUtf8(), cFormat(format, text)) << format << " of " << text;
   }
 }
@@ -184,7 +184,7 @@ TEST(StringFormatConversions, WindowsStyleResults) {
     const String format = String::fromAscii((std::string("%") + c.format).c_str());
     ASSERT_TRUE(findFormatToken(format.data(), format.length(), 0, &token)) << c.format;
     String out;
-    formatFloating(token.spec, c.value, out);
+    formatFloating(token.request, c.value, out);
     EXPECT_EQ(out.toUtf8(), c.expected) << c.format;
   }
   String out;
@@ -197,17 +197,17 @@ TEST(StringFormatConversions, WindowsStyleResults) {
 }
 
 TEST(StringFormatConversions, FieldIsCutAtTheLimit) {
-  FormatSpec spec;
-  spec.width = 100000;
-  spec.conversion = 'd';
+  FormatSpec request;
+  request.width = 100000;
+  request.conversion = 'd';
   String out;
-  formatInteger(spec, 5, out);
+  formatInteger(request, 5, out);
   EXPECT_EQ(out.length(), kFormatFieldLimit);
-  spec.conversion = 'f';
-  spec.width = -1;
-  spec.precision = static_cast<int>(kFormatFieldLimit) + 1;
+  request.conversion = 'f';
+  request.width = -1;
+  request.precision = static_cast<int>(kFormatFieldLimit) + 1;
   String fixed;
-  formatFloating(spec, 1e308, fixed);
+  formatFloating(request, 1e308, fixed);
   ASSERT_EQ(fixed.length(), kFormatFieldLimit);
   EXPECT_EQ(fixed.substr(0, 4).toUtf8(), "1000");
 }
