@@ -176,6 +176,7 @@ class Interpreter {
   int currentFunctionLine() const { return frameLines_.empty() ? 0 : frameLines_.back(); }
   bool readDimensions(const TokenLine& line, size_t& pos, std::vector<uint32_t>& sizes);
   bool readSubscripts(const TokenLine& line, size_t& pos, std::vector<uint32_t>& out, int column);
+  int endOfDeclaration(const TokenLine& line, size_t& pos);
   bool bracketedInteger(const TokenLine& line, size_t& pos, int64_t minimum, int column, int64_t& value);
   // The ")" matching the "(" at `open`; false (reported) when the line ends first.
   bool closingParenthesis(const TokenLine& line, size_t open, size_t& close);

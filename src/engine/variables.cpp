@@ -45,6 +45,18 @@ const Variant* Interpreter::findGlobal(const String& name) {
   return b ? b->value : nullptr;
 }
 
+// After one declaration of a list: 1 at the end of the line, 0 after the
+// comma that starts the next one, -1 after reporting anything else.
+int Interpreter::endOfDeclaration(const TokenLine& line, size_t& pos) {
+  if (is(line[pos], TokenKind::EndOfLine)) return 1;
+  if (!is(line[pos], TokenKind::Comma)) {
+    raiseFatal(MessageId::NoVariableDeclared, line[pos].column);
+    return -1;
+  }
+  ++pos;
+  return 0;
+}
+
 // Reads "[expr]" at `pos` as an integer of at least `minimum`; anything else
 // is a badly formatted subscript.
 bool Interpreter::bracketedInteger(const TokenLine& line, size_t& pos, int64_t minimum, int column, int64_t& value) {
@@ -374,12 +386,7 @@ bool Interpreter::declarationStatement(const TokenLine& line, size_t pos, int ke
       if (existed && sizes.empty()) b->value->setString(String());
       if (!initializer(line, pos, name, isReDim, false)) return false;
     }
-    if (is(line[pos], TokenKind::EndOfLine)) return true;
-    if (!is(line[pos], TokenKind::Comma)) {
-      raiseFatal(MessageId::NoVariableDeclared, line[pos].column);
-      return false;
-    }
-    ++pos;
+    if (const int end = endOfDeclaration(line, pos)) return end > 0;
   }
 }
 
@@ -406,12 +413,7 @@ bool Interpreter::constStatement(const TokenLine& line, size_t pos, int mode) {
       return false;
     }
     if (!initializer(line, pos, name, false, true)) return false;
-    if (is(line[pos], TokenKind::EndOfLine)) return true;
-    if (!is(line[pos], TokenKind::Comma)) {
-      raiseFatal(MessageId::NoVariableDeclared, line[pos].column);
-      return false;
-    }
-    ++pos;
+    if (const int end = endOfDeclaration(line, pos)) return end > 0;
   }
 }
 
@@ -455,18 +457,9 @@ bool Interpreter::enumStatement(const TokenLine& line, size_t pos, int mode, boo
     if (stepOp == TokenKind::Plus) addInPlace(running, step);
     else if (stepOp == TokenKind::Minus) subtractInPlace(running, step);
     else multiplyInPlace(running, step);
-    if (is(line[pos], TokenKind::EndOfLine)) return true;
-    if (!is(line[pos], TokenKind::Comma)) {
-      raiseFatal(MessageId::NoVariableDeclared, line[pos].column);
-      return false;
-    }
-    ++pos;
+    if (const int end = endOfDeclaration(line, pos)) return end > 0;
   }
 }
-
-}  // namespace vx
-
-namespace vx {
 
 // Skips an initializer's tokens up to the next comma outside brackets, or
 // the end of the line.
@@ -541,12 +534,7 @@ bool Interpreter::staticStatement(const TokenLine& line, size_t pos, int mode) {
         skipInitializer(line, pos);
       }
     }
-    if (is(line[pos], TokenKind::EndOfLine)) return true;
-    if (!is(line[pos], TokenKind::Comma)) {
-      raiseFatal(MessageId::NoVariableDeclared, line[pos].column);
-      return false;
-    }
-    ++pos;
+    if (const int end = endOfDeclaration(line, pos)) return end > 0;
   }
 }
 
