@@ -18,6 +18,8 @@ void registerAllBuiltins(Interpreter& vm) {
 #ifdef _WIN32
   registerIniBuiltins(vm);
   registerFileBuiltins(vm);
+  registerFileSystemBuiltins(vm);
+  registerShellFileBuiltins(vm);
 #endif
 }
 

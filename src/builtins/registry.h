@@ -24,5 +24,7 @@ void registerStringFormatBuiltins(Interpreter& vm);
 // Windows-only families.
 void registerIniBuiltins(Interpreter& vm);
 void registerFileBuiltins(Interpreter& vm);
+void registerFileSystemBuiltins(Interpreter& vm);
+void registerShellFileBuiltins(Interpreter& vm);
 
 }  // namespace vx
