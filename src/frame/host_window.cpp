@@ -197,11 +197,16 @@ void HostWindow::setPaused(bool paused) {
 }
 
 bool HostWindow::pumpMessages() {
-  // A queue check is a kernel (under Wine, a server) round trip: between
-  // lines it is made every few dozen lines, which keeps the tray, pause and
-  // exit as responsive as checking every line.
+  // A queue check is a kernel (under Wine, a server) round trip of up to
+  // 150 us: between lines it is made at most every 10 ms (the tick count is
+  // read every few hundred lines), which keeps the tray, pause and exit as
+  // responsive as checking every line.
   if (++linesSincePump_ < kLinesPerPump) return true;
   linesSincePump_ = 0;
+  const DWORD now = GetTickCount();
+  if (!pumpDue_ && now - lastPump_ < kPumpIntervalMs) return true;
+  pumpDue_ = false;
+  lastPump_ = now;
   MSG msg;
   while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
     if (msg.message == WM_QUIT) return false;
@@ -222,6 +227,7 @@ void HostWindow::idleWait(unsigned milliseconds) {
   // Wakes early for any message, also one that arrived before the call.
   MsgWaitForMultipleObjectsEx(0, nullptr, milliseconds, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
   linesSincePump_ = kLinesPerPump;  // after a wait, always look at the queue
+  pumpDue_ = true;
 }
 
 void HostWindow::shutdown() {

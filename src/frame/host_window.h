@@ -66,7 +66,10 @@ class HostWindow final : public RunHost {
 
  private:
   static constexpr unsigned kLinesPerPump = 256;
+  static constexpr DWORD kPumpIntervalMs = 10;
   unsigned linesSincePump_ = kLinesPerPump;
+  bool pumpDue_ = true;
+  DWORD lastPump_ = 0;
 
   static LRESULT CALLBACK procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);

@@ -117,8 +117,26 @@ bool readIncludePathSetting(String& value) {
   return true;
 }
 
+// Every ANSI code page maps 0-127 to the same code points, so ASCII text
+// (most lines of most files) is widened without a round trip through the
+// conversion tables.
+namespace {
+bool isAscii(const char* bytes, size_t count) {
+  unsigned char any = 0;
+  for (size_t i = 0; i < count; ++i) any |= static_cast<unsigned char>(bytes[i]);
+  return any < 0x80;
+}
+}  // namespace
+
 String ansiToUtf16(const char* bytes, size_t count) {
   if (count == 0) return String();
+  if (isAscii(bytes, count)) {
+    String result;
+    result.resize(count);
+    char16_t* out = result.mutableData();
+    for (size_t i = 0; i < count; ++i) out[i] = static_cast<char16_t>(bytes[i]);
+    return result;
+  }
   int n = MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED, bytes, static_cast<int>(count), nullptr, 0);
   String result;
   result.resize(static_cast<size_t>(n));
@@ -129,6 +147,10 @@ String ansiToUtf16(const char* bytes, size_t count) {
 
 std::string utf16ToAnsi(const String& text) {
   if (text.empty()) return std::string();
+  const char16_t* in = text.data();
+  char16_t any = 0;
+  for (size_t i = 0; i < text.length(); ++i) any |= in[i];
+  if (any < 0x80) return std::string(in, in + text.length());
   const int units = static_cast<int>(text.length());
   int n = WideCharToMultiByte(CP_ACP, 0, wide(text), units, nullptr, 0, nullptr, nullptr);
   std::string result(static_cast<size_t>(n), '\0');

@@ -79,23 +79,35 @@ std::string toUtf8(const String& text) {
   return bytes;
 }
 
-std::string encodeText(const String& text, TextEncoding encoding) {
-  switch (encoding) {
-    case TextEncoding::Utf16Le:
-    case TextEncoding::Utf16Be: {
-      const bool big = encoding == TextEncoding::Utf16Be;
-      std::string bytes;
-      bytes.reserve(text.length() * 2);
-      for (size_t i = 0; i < text.length(); ++i) {
-        const char low = static_cast<char>(text[i] & 0xFF), high = static_cast<char>(text[i] >> 8);
-        bytes.push_back(big ? high : low);
-        bytes.push_back(big ? low : high);
-      }
-      return bytes;
+// Appends the text's bytes in the file's encoding; ASCII text in a byte
+// encoding is copied straight across (every ANSI code page and UTF-8 agree
+// on it), which is what most lines are.
+void appendEncoded(const String& text, TextEncoding encoding, std::string& out) {
+  const char16_t* units = text.data();
+  const size_t length = text.length();
+  if (encoding == TextEncoding::Utf16Le || encoding == TextEncoding::Utf16Be) {
+    const bool big = encoding == TextEncoding::Utf16Be;
+    out.reserve(out.size() + length * 2);
+    for (size_t i = 0; i < length; ++i) {
+      const char low = static_cast<char>(units[i] & 0xFF), high = static_cast<char>(units[i] >> 8);
+      out.push_back(big ? high : low);
+      out.push_back(big ? low : high);
     }
-    case TextEncoding::Utf8: return toUtf8(text);
-    default: return platform::utf16ToAnsi(text);
+    return;
   }
+  char16_t any = 0;
+  for (size_t i = 0; i < length; ++i) any |= units[i];
+  if (any < 0x80) {
+    const size_t start = out.size();
+    out.resize(start + length);
+    for (size_t i = 0; i < length; ++i) out[start + i] = static_cast<char>(units[i]);
+  } else out += encoding == TextEncoding::Utf8 ? toUtf8(text) : platform::utf16ToAnsi(text);
+}
+
+void appendLineEnd(TextEncoding encoding, std::string& out) {
+  if (encoding == TextEncoding::Utf16Le) out.append("\r\0\n\0", 4);
+  else if (encoding == TextEncoding::Utf16Be) out.append("\0\r\0\n", 4);
+  else out.append("\r\n", 2);
 }
 
 String decodeUnits(const std::string& bytes, bool bigEndian) {
@@ -221,14 +233,16 @@ int writeData(Interpreter& vm, Variant* a, Variant& r, bool lineEnd) {
     r.setInt32(0);
     return 0;
   }
-  std::string bytes;
+  std::string& bytes = file->scratch();
+  bytes.clear();
   if (a[1].isBinary() || file->isBinary()) {
     bytes = bytesOfValue(a[1]);
   } else {
-    String text = a[1].stringForm();
-    if (lineEnd && (text.empty() || (text[text.length() - 1] != u'\r' && text[text.length() - 1] != u'\n')))
-      text.appendAscii("\r\n");
-    bytes = encodeText(text, file->encoding());
+    const String text = a[1].stringForm();
+    appendEncoded(text, file->encoding(), bytes);
+    const size_t n = text.length();
+    if (lineEnd && (n == 0 || (text[n - 1] != u'\r' && text[n - 1] != u'\n')))
+      appendLineEnd(file->encoding(), bytes);
   }
   r.setInt32(file->write(bytes.data(), bytes.size()) ? 1 : 0);
   return 0;

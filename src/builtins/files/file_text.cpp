@@ -40,12 +40,15 @@ struct Utf8Check {
 
 }  // namespace
 
-TextFile::TextFile() : buffer_(new unsigned char[kBufferSize]) {}
+TextFile::TextFile() : buffer_(readFile, &file_) {}
+
+long long TextFile::readFile(void* file, void* buffer, size_t size) {
+  return static_cast<platform::File*>(file)->read(buffer, size);
+}
 
 bool TextFile::open(const String& path, int mode) {
   file_.close();
-  fill_ = cursor_ = 0;
-  base_ = 0;
+  buffer_.reset(0);
   encoding_ = TextEncoding::Ansi;
   bomLength_ = 0;
   const bool append = (mode & kFileAppend) != 0;
@@ -69,9 +72,8 @@ bool TextFile::open(const String& path, int mode) {
   }
   int64_t end = 0;
   if (append) {
-    fill_ = cursor_ = 0;
     end = file_.seek(0, SeekOrigin::End);
-    base_ = end > 0 ? static_cast<uint64_t>(end) : 0;
+    buffer_.reset(end > 0 ? static_cast<uint64_t>(end) : 0);
   }
   // An existing file keeps the encoding it was found in; only a new or
   // emptied file gets the requested mark.
@@ -103,31 +105,33 @@ void TextFile::takeEncoding(int mode) {
   else if (mode & kFileUtf16Le) encoding_ = TextEncoding::Utf16Le;
   else if (mode & kFileUtf16Be) encoding_ = TextEncoding::Utf16Be;
   // The file was just opened, so this first buffer is its first 64 KB.
-  fill();
-  const DetectedEncoding found = detectEncoding(buffer_.get(), fill_);
+  buffer_.fill();
+  const size_t sampled = buffer_.filled();
+  const DetectedEncoding found = detectEncoding(buffer_.data(), sampled);
   if (found.bomLength > 0) {
     encoding_ = found.encoding;
     bomLength_ = found.bomLength;
   } else if (encoding_ == TextEncoding::Ansi) {
     bool utf8;
-    if ((mode & kFileWholeUtf8Test) && fill_ == kBufferSize) {
+    if ((mode & kFileWholeUtf8Test) && sampled == LineBuffer::kSize) {
       utf8 = wholeFileIsUtf8();
     } else {
       Utf8Check check;
-      check.feed(buffer_.get(), fill_);
-      utf8 = check.passes(fill_ < kBufferSize);  // a short first read is the whole file
+      check.feed(buffer_.data(), sampled);
+      utf8 = check.passes(sampled < LineBuffer::kSize);  // a short first read is the whole file
     }
     if (utf8) encoding_ = TextEncoding::Utf8;
   }
 }
 
 bool TextFile::wholeFileIsUtf8() {
-  std::unique_ptr<unsigned char[]> block(new unsigned char[kBufferSize]);
+  auto block = std::make_unique<unsigned char[]>(LineBuffer::kSize);
+  const int64_t pointer = file_.seek(0, SeekOrigin::Current);
   file_.seek(0, SeekOrigin::Start);
   Utf8Check check;
-  for (long long got; check.valid && (got = file_.read(block.get(), kBufferSize)) > 0;)
+  for (long long got; check.valid && (got = file_.read(block.get(), LineBuffer::kSize)) > 0;)
     check.feed(block.get(), static_cast<size_t>(got));
-  file_.seek(static_cast<int64_t>(base_ + fill_), SeekOrigin::Start);
+  file_.seek(pointer, SeekOrigin::Start);
   return check.passes(true);
 }
 
@@ -140,37 +144,20 @@ int TextFile::encodingCode() const {
   }
 }
 
-bool TextFile::fill() {
-  const size_t kept = fill_ - cursor_;
-  if (kept > 0 && cursor_ > 0) memmove(buffer_.get(), buffer_.get() + cursor_, kept);
-  base_ += cursor_;
-  fill_ = kept;
-  cursor_ = 0;
-  const long long got = file_.read(buffer_.get() + fill_, kBufferSize - fill_);
-  if (got <= 0) return false;
-  fill_ += static_cast<size_t>(got);
-  return true;
-}
-
 void TextFile::dropBuffer() {
-  if (fill_ != cursor_) file_.seek(position(), SeekOrigin::Start);
-  base_ += cursor_;
-  fill_ = cursor_ = 0;
+  if (buffer_.hasUnread()) file_.seek(position(), SeekOrigin::Start);
+  buffer_.reset(buffer_.position());
 }
 
 bool TextFile::seek(int64_t offset, SeekOrigin origin) {
-  if (origin != SeekOrigin::End && fill_ > 0) {
+  if (origin != SeekOrigin::End) {
     const int64_t target = origin == SeekOrigin::Start ? offset : position() + offset;
-    const int64_t start = static_cast<int64_t>(base_);
-    if (target >= start && target <= start + static_cast<int64_t>(fill_)) {
-      cursor_ = static_cast<size_t>(target - start);
-      return true;
-    }
+    if (target >= 0 && buffer_.moveWithin(static_cast<uint64_t>(target))) return true;
   }
   dropBuffer();  // the system pointer is now at the logical position
   const int64_t now = file_.seek(offset, origin);
   if (now < 0) return false;
-  base_ = static_cast<uint64_t>(now);
+  buffer_.reset(static_cast<uint64_t>(now));
   return true;
 }
 
@@ -179,95 +166,15 @@ int64_t TextFile::remainingBytes() {
   return size > position() ? size - position() : 0;
 }
 
-size_t TextFile::readBytes(size_t count, std::string& out) {
-  size_t total = 0;
-  while (total < count) {
-    if (cursor_ >= fill_ && !fill()) break;
-    const size_t n = std::min(count - total, fill_ - cursor_);
-    out.append(reinterpret_cast<const char*>(buffer_.get() + cursor_), n);
-    cursor_ += n;
-    total += n;
-  }
-  return total;
-}
-
 bool TextFile::write(const void* bytes, size_t size) {
   dropBuffer();
   if (!file_.write(bytes, size)) {
     // Part of it may have gone out: take the position from the system.
     const int64_t now = file_.seek(0, SeekOrigin::Current);
-    if (now >= 0) base_ = static_cast<uint64_t>(now);
+    if (now >= 0) buffer_.reset(static_cast<uint64_t>(now));
     return false;
   }
-  base_ += size;
-  return true;
-}
-
-bool TextFile::readByteLine(std::string& bytes) {
-  bytes.clear();
-  bool any = false;
-  for (;;) {
-    if (cursor_ >= fill_ && !fill()) return any;
-    any = true;
-    const unsigned char* start = buffer_.get() + cursor_;
-    const unsigned char* end = buffer_.get() + fill_;
-    const unsigned char* p = start;
-    while (p < end && *p != '\r' && *p != '\n') ++p;
-    bytes.append(reinterpret_cast<const char*>(start), static_cast<size_t>(p - start));
-    cursor_ += static_cast<size_t>(p - start);
-    if (p == end) continue;
-    const unsigned char ending = *p;
-    ++cursor_;
-    if (ending == '\r') {
-      if (cursor_ >= fill_) fill();
-      if (cursor_ < fill_ && buffer_[cursor_] == '\n') ++cursor_;
-    }
-    return true;
-  }
-}
-
-bool TextFile::readUnitLine(String& line) {
-  line.clear();
-  const bool bigEndian = encoding_ == TextEncoding::Utf16Be;
-  bool any = false;
-  bool pendingCr = false;
-  for (;;) {
-    if (fill_ - cursor_ < 2) {
-      fill();
-      if (fill_ - cursor_ < 2) return any;  // a lone trailing byte is dropped
-    }
-    const unsigned char* b = buffer_.get() + cursor_;
-    const char16_t unit =
-        bigEndian ? static_cast<char16_t>((b[0] << 8) | b[1]) : static_cast<char16_t>(b[0] | (b[1] << 8));
-    if (pendingCr) {
-      if (unit == u'\n') cursor_ += 2;
-      return true;
-    }
-    cursor_ += 2;
-    any = true;
-    if (unit == u'\n') return true;
-    if (unit == u'\r') {
-      pendingCr = true;
-      continue;
-    }
-    line.append(unit);
-  }
-}
-
-bool TextFile::readLine(String& line) {
-  if (!isBinary() && (encoding_ == TextEncoding::Utf16Le || encoding_ == TextEncoding::Utf16Be))
-    return readUnitLine(line);
-  if (!readByteLine(byteLine_)) {
-    line.clear();
-    return false;
-  }
-  if (encoding_ == TextEncoding::Utf8) {
-    bool ok = true;
-    line = String::fromUtf8(byteLine_.data(), byteLine_.size(), &ok);
-    if (!ok) line.clear();
-  } else {
-    line = platform::ansiToUtf16(byteLine_.data(), byteLine_.size());
-  }
+  buffer_.reset(buffer_.position() + size);
   return true;
 }
 

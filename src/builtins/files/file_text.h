@@ -1,10 +1,10 @@
 // A script's open file: the system handle, a 64 KB read buffer and the text
 // encoding the file got when it was opened.
 //
-// Invariants: buffer_[0] lies at file offset base_; the logical position is
-// base_ + cursor_; the system file pointer is at base_ + fill_. Writes first
-// drop the buffer (moving the system pointer back to the logical position)
-// and then go to the system in one call, so nothing written waits in memory.
+// Invariants: the logical position is the buffer's position; the system file
+// pointer is at the end of what the buffer holds. Writes first drop the
+// buffer (moving the system pointer back to the logical position) and then
+// go to the system in one call, so nothing written waits in memory.
 #pragma once
 
 #include <cstdint>
@@ -14,6 +14,7 @@
 #include "builtins/files/file_table.h"
 #include "platform/file.h"
 #include "source/encoding.h"
+#include "source/line_buffer.h"
 #include "values/string.h"
 
 namespace vx {
@@ -34,8 +35,6 @@ enum FileModeFlags : int {
 
 class TextFile : public HandleEntry {
  public:
-  static constexpr size_t kBufferSize = 65536;
-
   TextFile();
   HandleKind kind() const override { return HandleKind::File; }
 
@@ -49,37 +48,35 @@ class TextFile : public HandleEntry {
   // 0, 32, 64, 128 or 256, as FILEGETENCODING reports it.
   int encodingCode() const;
 
-  int64_t position() const { return static_cast<int64_t>(base_ + cursor_); }
+  int64_t position() const { return static_cast<int64_t>(buffer_.position()); }
   // Bytes from the position to the end of the file (0 past the end).
   int64_t remainingBytes();
   bool seek(int64_t offset, platform::SeekOrigin origin);
   void rewindToText() { seek(bomLength_, platform::SeekOrigin::Start); }
 
   // Appends up to `count` bytes to `out`; the number read.
-  size_t readBytes(size_t count, std::string& out);
+  size_t readBytes(size_t count, std::string& out) { return buffer_.readBytes(count, out); }
   // The next physical line without its line end, decoded; false at the end.
-  bool readLine(String& line);
+  bool readLine(String& line) { return buffer_.readLine(isBinary() ? TextEncoding::Ansi : encoding_, line); }
 
   bool write(const void* bytes, size_t size);
   bool flush() { return file_.flush(); }
+  // Where a write call puts the bytes it is about to write; reused so that a
+  // line written costs no allocation.
+  std::string& scratch() { return scratch_; }
 
  private:
-  bool fill();
+  static long long readFile(void* file, void* buffer, size_t size);
   void dropBuffer();
   void takeEncoding(int mode);
   bool wholeFileIsUtf8();
-  bool readByteLine(std::string& bytes);
-  bool readUnitLine(String& line);
 
   platform::File file_;
-  std::unique_ptr<unsigned char[]> buffer_;
-  size_t fill_ = 0;
-  size_t cursor_ = 0;
-  uint64_t base_ = 0;
+  LineBuffer buffer_;
   int mode_ = 0;
   TextEncoding encoding_ = TextEncoding::Ansi;
   int bomLength_ = 0;
-  std::string byteLine_;  // reused between lines
+  std::string scratch_;
 };
 
 }  // namespace vx

@@ -96,16 +96,16 @@ TEST(TextReader, AsciiSampleMakesAnsiEvenWithLaterUtf8) {
 
 TEST(TextReader, LineEndAcrossBufferBoundary) {
   // CR as the last byte of the first 64 KB block, LF as the first of the next.
-  std::string bytes(vx::TextReader::kBufferSize - 1, 'x');
+  std::string bytes(vx::LineBuffer::kSize - 1, 'x');
   bytes += "\r\nnext";
   auto lines = readAll(bytes);
   ASSERT_EQ(lines.size(), 2u);
-  EXPECT_EQ(lines[0].size(), vx::TextReader::kBufferSize - 1);
+  EXPECT_EQ(lines[0].size(), vx::LineBuffer::kSize - 1);
   EXPECT_EQ(lines[1], "next");
 
   // The same for UTF-16: CR in the last unit of the block.
   std::string wide = "\xFF\xFE";
-  while (wide.size() < vx::TextReader::kBufferSize - 2) wide += std::string("z\0", 2);
+  while (wide.size() < vx::LineBuffer::kSize - 2) wide += std::string("z\0", 2);
   wide += std::string("\r\0\n\0k\0", 6);
   lines = readAll(wide);
   ASSERT_EQ(lines.size(), 2u);
