@@ -1,5 +1,7 @@
 #include <windows.h>
 
+#include <string>
+
 #include "platform/file.h"
 
 namespace vx::platform {
@@ -68,24 +70,48 @@ bool directoryExists(const String& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+namespace {
+
+// Creates one directory after its missing parents, walking up only as far
+// as the system reports a missing parent. 0 or the system's error code.
+DWORD createDirectoryLevel(const std::wstring& path) {
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES)
+    return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? 0 : static_cast<DWORD>(ERROR_ALREADY_EXISTS);
+  DWORD error = GetLastError();
+  if (error == ERROR_PATH_NOT_FOUND) {
+    const size_t cut = path.rfind(L'\\');
+    if (cut == std::wstring::npos || cut == 0) return error;
+    error = createDirectoryLevel(path.substr(0, cut));
+    if (error != 0) return error;
+  } else if (error != ERROR_FILE_NOT_FOUND) {
+    return error;
+  }
+  if (CreateDirectoryW(path.c_str(), nullptr)) return 0;
+  error = GetLastError();
+  // Made meanwhile by someone else is as good as made.
+  const DWORD now = GetFileAttributesW(path.c_str());
+  if (now != INVALID_FILE_ATTRIBUTES && (now & FILE_ATTRIBUTE_DIRECTORY)) return 0;
+  return error;
+}
+
+}  // namespace
+
 bool createDirectories(const String& path, uint32_t& error) {
   error = 0;
-  if (path.empty() || directoryExists(path)) return true;
-  // Each prefix ending before a separator is one level; the drive or share
-  // prefixes fail to create but already exist, so only the last error counts.
-  String prefix;
-  for (size_t i = 0; i <= path.length(); ++i) {
-    if (i == path.length() || path[i] == u'\\' || path[i] == u'/') {
-      if (!prefix.empty() && !directoryExists(prefix) && !CreateDirectoryW(wide(prefix), nullptr)) {
-        DWORD code = GetLastError();
-        if (code != ERROR_ALREADY_EXISTS) error = code;
-      }
-    }
-    if (i < path.length()) prefix.append(path[i]);
+  if (path.empty()) return true;
+  wchar_t full[MAX_PATH + 1];
+  const DWORD n = path.length() <= MAX_PATH ? GetFullPathNameW(wide(path), MAX_PATH + 1, full, nullptr) : 0;
+  if (n == 0 || n > MAX_PATH) {
+    error = ERROR_FILENAME_EXCED_RANGE;
+    return false;
   }
-  if (directoryExists(path)) return true;
-  if (error == 0) error = ERROR_PATH_NOT_FOUND;
-  return false;
+  std::wstring target(full, n);
+  // A drive's root keeps its backslash: without it "C:" is the drive's
+  // current directory.
+  if (target.size() > 3 && target.back() == L'\\') target.pop_back();
+  error = createDirectoryLevel(target);
+  return error == 0;
 }
 
 }  // namespace vx::platform
