@@ -127,8 +127,13 @@ class Runner:
         args = split_args(fill(case.args))
         if case.registry_include is not None:
             self.set_registry_include(fill(case.registry_include))
+        placed = set(walk(work))
         try:
-            return self._execute(case, exe, args, fill, work)
+            result = self._execute(case, exe, args, fill, work)
+            # Scripts remove what they make: whatever is new in the folder
+            # after a passing case was left behind.
+            left = sorted(set(walk(work)) - placed) if result is None else []
+            return f'left behind: {", ".join(left)}' if left else result
         finally:
             if case.registry_include is not None:
                 self.set_registry_include(None)
@@ -176,6 +181,13 @@ class Runner:
                 failures.append('stderr: ' + err.decode('utf-8', 'replace')[:2000])
             return '\n'.join(failures)
         return None
+
+
+def walk(folder):
+    """Every file and folder under `folder`, relative to it."""
+    for base, dirs, files in os.walk(folder):
+        for name in dirs + files:
+            yield os.path.relpath(os.path.join(base, name), folder)
 
 
 def split_args(text):
