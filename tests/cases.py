@@ -18,6 +18,14 @@ Each case starts with "=== name" and has sections, each opened by a line
   --- dialog [title=TEXT] [press=BUTTON]
         expected text of the message box the run shows (default title " Error");
         with no text, only that the window appears; BUTTON is pressed to close it
+  --- probe
+        winprobe commands run one after another while the script runs, one per line
+        (arguments split as a shell would, backslashes kept, "#" only inside quotes,
+        e.g. set-text --title T --id 1148 --text 'a b'); each must succeed; for driving
+        the windows the script opens
+  --- probe-output
+        expected standard output of all the probe commands together (without the
+        style=, exstyle= and topmost= lines of "dialog")
   --- exit N
         expected exit code (default 0)
   --- only windows|native
@@ -54,6 +62,8 @@ class Case:
         self.exe_copy = False
         self.registry_include = None
         self.exe_append = b''
+        self.probe = []             # winprobe argument lines
+        self.probe_output = None
 
     @property
     def label(self):
@@ -90,6 +100,10 @@ def parse(path, relname):
             case.files.append((opts['_name'], ast.literal_eval(text.strip()), opts))
         elif kind == 'exe-append':
             case.exe_append = ast.literal_eval(text.strip())
+        elif kind == 'probe':
+            case.probe = [line for line in body if line.strip()]
+        elif kind == 'probe-output':
+            case.probe_output = text + '\n' if body else ''
         elif kind == 'args':
             case.args = text.strip()
         elif kind == 'stdout':

@@ -155,6 +155,10 @@ class Runner:
             elif case.dialog_title == ' Error' and 'topmost=1' not in probe_output.split('\n'):
                 # Error reports are system-modal, which puts them on top of every window.
                 failures.append('the error message box is not system-modal (not topmost)')
+        if case.probe and not self.native:
+            probe_output = self._drive(case, fill, failures)
+            if case.probe_output is not None and probe_output != fill(case.probe_output):
+                failures.append('probe output differs:\n' + diff(fill(case.probe_output).encode(), probe_output.encode()))
         try:
             out, err = proc.communicate(timeout=TIMEOUT)
         except subprocess.TimeoutExpired:
@@ -181,6 +185,25 @@ class Runner:
                 failures.append('stderr: ' + err.decode('utf-8', 'replace')[:2000])
             return '\n'.join(failures)
         return None
+
+    def _drive(self, case, fill, failures):
+        """Runs the case's probe commands in order; stops at the first that fails."""
+        output = ''
+        for line in case.probe:
+            args = split_args(fill(line))
+            try:
+                done = subprocess.run([WINE, self.probe] + args, env=self.env, capture_output=True,
+                                      timeout=TIMEOUT, stdin=subprocess.DEVNULL)
+            except subprocess.TimeoutExpired:
+                failures.append(f'probe {line!r} timed out')
+                break
+            # The style lines of "dialog" depend on Wine's version, not on the script.
+            output += ''.join(out for out in done.stdout.decode('utf-8', 'replace').splitlines(keepends=True)
+                              if not out.startswith(('style=', 'exstyle=', 'topmost=')))
+            if done.returncode != 0:
+                failures.append(f'probe {line!r} failed: ' + done.stderr.decode('utf-8', 'replace').strip())
+                break
+        return output
 
 
 def walk(folder):
@@ -247,7 +270,8 @@ def main():
     skipped = [c for c in all_cases if c.only and c.only != ('native' if options.native else 'windows')]
     todo = [c for c in all_cases if c not in skipped]
     # Cases that show windows or change the shared registry run one at a time.
-    serial = [c for c in todo if (c.dialog is not None and not options.native) or c.registry_include is not None]
+    serial = [c for c in todo if ((c.dialog is not None or c.probe) and not options.native)
+              or c.registry_include is not None]
     parallel = [c for c in todo if c not in serial]
     if not options.native:
         runner.warm_up()

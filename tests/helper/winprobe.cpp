@@ -14,6 +14,12 @@
 //   winprobe click  SEL --button TEXT      press one of its buttons, found by text, print "pressed=TEXT"
 //   winprobe send   SEL --msg N [--wparam W] [--lparam L] [--post]
 //                                          send (print the result) or post a message to it
+//   winprobe set-text SEL --id N [--child-class C] --text T
+//                                          set the text of its first descendant with control id N
+//                                          (and class C) by WM_SETTEXT, as typing it would
+//   winprobe items SEL --id N [--child-class C]
+//                                          the items of that descendant, a combo box or list
+//                                          box, one per line
 //   winprobe list                          "handle|class|title|visible" for every top-level window
 //   winprobe tray-click SEL --button left|right [--double] [--msg N]
 //                                          post the tray callback message N (default 1025) to it
@@ -93,6 +99,11 @@ struct Options {
   std::vector<UINT> keys;
   bool has_choose_id = false;
   UINT choose_id = 0;
+  bool has_control_id = false;
+  int control_id = 0;
+  std::wstring child_class;
+  bool has_text = false;
+  std::wstring text;
 };
 
 // ---- output -------------------------------------------------------------------------------
@@ -383,6 +394,61 @@ int RunClick(const Options& options) {
   return kDone;
 }
 
+// The window can exist before its controls do, so the control gets the same time to appear.
+HWND WaitForControl(HWND window, const Options& options) {
+  HWND found = nullptr;
+  PollUntil(options.selector.timeout_ms, [&] {
+    for (HWND child : Descendants(window)) {
+      if (GetDlgCtrlID(child) == options.control_id &&
+          (options.child_class.empty() || SameTextIgnoringCase(ClassOf(child), options.child_class)))
+        return (found = child) != nullptr;
+    }
+    return false;
+  });
+  if (!found) WriteError(L"no control with id " + std::to_wstring(options.control_id));
+  return found;
+}
+
+int RunSetText(const Options& options) {
+  HWND window = WaitForWindow(options.selector);
+  HWND control = window ? WaitForControl(window, options) : nullptr;
+  if (!control) return kNotFound;
+  DWORD_PTR result = 0;
+  if (SendMessageTimeoutW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(options.text.c_str()), SMTO_ABORTIFHUNG,
+                          kTextTimeoutMs, &result) && result)
+    return kDone;
+  WriteError(L"WM_SETTEXT failed");
+  return kNotFound;
+}
+
+// Combo and list boxes answer the same questions under different message numbers; the system
+// copies the item texts across the process boundary for both.
+int RunItems(const Options& options) {
+  HWND window = WaitForWindow(options.selector);
+  HWND control = window ? WaitForControl(window, options) : nullptr;
+  if (!control) return kNotFound;
+  bool combo = ClassOf(control).find(L"ComboBox") != std::wstring::npos;
+  UINT get_count = combo ? CB_GETCOUNT : LB_GETCOUNT, get_length = combo ? CB_GETLBTEXTLEN : LB_GETTEXTLEN,
+       get_text = combo ? CB_GETLBTEXT : LB_GETTEXT;
+  DWORD_PTR count = 0;
+  if (!SendMessageTimeoutW(control, get_count, 0, 0, SMTO_ABORTIFHUNG, kTextTimeoutMs, &count) ||
+      static_cast<LONG_PTR>(count) < 0) {
+    WriteError(L"the control has no items to read");
+    return kNotFound;
+  }
+  for (DWORD_PTR i = 0; i < count; ++i) {
+    DWORD_PTR length = 0;
+    SendMessageTimeoutW(control, get_length, i, 0, SMTO_ABORTIFHUNG, kTextTimeoutMs, &length);
+    std::wstring item(static_cast<LONG_PTR>(length) > 0 ? length + 1 : 1, L'\0');
+    DWORD_PTR copied = 0;
+    SendMessageTimeoutW(control, get_text, i, reinterpret_cast<LPARAM>(item.data()), SMTO_ABORTIFHUNG,
+                        kTextTimeoutMs, &copied);
+    item.resize(static_cast<LONG_PTR>(copied) > 0 && copied < item.size() ? copied : 0);
+    WriteLine(Escape(item));
+  }
+  return kDone;
+}
+
 int RunSend(const Options& options) {
   HWND window = options.broadcast ? HWND_BROADCAST : WaitForWindow(options.selector);
   if (!window) return kNotFound;
@@ -590,6 +656,15 @@ bool Parse(int argc, wchar_t** argv, Options& options) {
     } else if (name == L"--double") {
       options.double_click = true;
     } else if (name == L"--keys" && ParseKeys(value, options.keys)) {
+    } else if (name == L"--id" && ParseSigned(value, signed_number) && signed_number >= -0x80000000LL &&
+               signed_number <= 0x7FFFFFFF) {
+      options.has_control_id = true;
+      options.control_id = static_cast<int>(signed_number);
+    } else if (name == L"--child-class") {
+      options.child_class = value;
+    } else if (name == L"--text") {
+      options.has_text = true;
+      options.text = value;
     } else if (name == L"--choose-id" && ParseUnsigned(value, number) && number <= 0xFFFF) {
       options.has_choose_id = true;
       options.choose_id = static_cast<UINT>(number);
@@ -619,7 +694,7 @@ bool Parse(int argc, wchar_t** argv, Options& options) {
     if (options.tray_icon) return true;
   }
   if (c != L"wait" && c != L"gone" && c != L"texts" && c != L"dialog" && c != L"close" && c != L"click" &&
-      c != L"send" && c != L"tray-click") {
+      c != L"send" && c != L"tray-click" && c != L"set-text" && c != L"items") {
     WriteError(L"unknown command " + c);
     return false;
   }
@@ -635,6 +710,14 @@ bool Parse(int argc, wchar_t** argv, Options& options) {
     WriteError(L"click needs --button");
     return false;
   }
+  if ((c == L"set-text" || c == L"items") && !options.has_control_id) {
+    WriteError(c + L" needs --id");
+    return false;
+  }
+  if (c == L"set-text" && !options.has_text) {
+    WriteError(L"set-text needs --text");
+    return false;
+  }
   if (c == L"send" && !options.has_message) {
     WriteError(L"send needs --msg");
     return false;
@@ -647,8 +730,8 @@ bool Parse(int argc, wchar_t** argv, Options& options) {
 int wmain(int argc, wchar_t** argv) {
   Options options;
   if (!Parse(argc, argv, options)) {
-    WriteError(L"usage: winprobe wait|gone|texts|dialog|close|click|send|list|tray-click|tray-icons|menu "
-               L"[options]; "
+    WriteError(L"usage: winprobe wait|gone|texts|dialog|close|click|send|set-text|items|list|tray-click|"
+               L"tray-icons|menu [options]; "
                L"see the comment at the top of winprobe.cpp");
     return kUsage;
   }
@@ -663,5 +746,7 @@ int wmain(int argc, wchar_t** argv) {
   if (c == L"tray-click") return RunTrayClick(options);
   if (c == L"tray-icons") return RunTrayIcons();
   if (c == L"menu") return RunMenu(options);
+  if (c == L"set-text") return RunSetText(options);
+  if (c == L"items") return RunItems(options);
   return RunSend(options);
 }
