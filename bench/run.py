@@ -13,6 +13,7 @@ import shutil
 import statistics
 import subprocess
 import sys
+import tempfile
 import time
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
@@ -24,11 +25,19 @@ sys.path.insert(0, os.path.join(ROOT, 'tests'))
 
 
 def timed(cmd, runs, env=None):
+    """Median wall time until the process ends, and its output. Output goes to
+    a file, not a pipe: under Wine, helper processes that a program wakes may
+    hold its pipes open past its end, which would be timed too."""
     times, out = [], None
-    for _ in range(runs):
-        t = time.perf_counter()
-        out = subprocess.run(cmd, check=True, capture_output=True, text=True, env=env).stdout.strip()
-        times.append(time.perf_counter() - t)
+    with tempfile.TemporaryFile() as sink:
+        for _ in range(runs):
+            sink.seek(0)
+            sink.truncate()
+            t = time.perf_counter()
+            subprocess.run(cmd, check=True, stdout=sink, stderr=subprocess.DEVNULL, env=env)
+            times.append(time.perf_counter() - t)
+            sink.seek(0)
+            out = sink.read().decode('utf-8', 'replace').strip()
     return statistics.median(times), out
 
 

@@ -13,9 +13,6 @@ namespace vx {
 
 namespace {
 
-using shell::fromWide;
-using shell::given;
-using shell::wide;
 
 constexpr DWORD kFileBufferUnits = 65535;
 
@@ -43,7 +40,7 @@ bool buildFilter(const std::wstring& text, std::wstring& filter) {
 
 DWORD fileDialogFlags(const Variant* a, int count) {
   DWORD flags = OFN_EXPLORER | OFN_HIDEREADONLY;
-  const int32_t options = given(a, count, 3) ? a[3].toInt32() : 0;
+  const int32_t options = argumentGiven(a, count, 3) ? a[3].toInt32() : 0;
   if (options < 0 || options > 31) return flags;
   if (options & 1) flags |= OFN_FILEMUSTEXIST;
   if (options & 2) flags |= OFN_PATHMUSTEXIST;
@@ -63,20 +60,20 @@ String chosenFiles(const std::vector<wchar_t>& buffer) {
     result += name;
     at += name.size() + 1;
   }
-  return fromWide(result);
+  return stringOf(result);
 }
 
 int fileDialog(Interpreter& vm, Variant* a, int count, Variant& r, bool save) {
   r.setString(String());
   std::wstring filter;
-  if (!buildFilter(wide(a[2].stringForm()), filter)) {
+  if (!buildFilter(wideOf(a[2].stringForm()), filter)) {
     vm.setError(2);
     return 0;
   }
-  const std::wstring title = wide(a[0].stringForm()), directory = wide(a[1].stringForm());
+  const std::wstring title = wideOf(a[0].stringForm()), directory = wideOf(a[1].stringForm());
   std::vector<wchar_t> buffer(kFileBufferUnits + 1, L'\0');
-  if (given(a, count, 4)) {
-    const std::wstring initial = wide(a[4].stringForm());
+  if (argumentGiven(a, count, 4)) {
+    const std::wstring initial = wideOf(a[4].stringForm());
     initial.copy(buffer.data(), std::min<size_t>(initial.size(), kFileBufferUnits - 1));
   }
 
@@ -120,13 +117,13 @@ int fileSaveDialog(Interpreter& vm, Variant* a, int count, Variant& r) { return 
 int fileSelectFolder(Interpreter& vm, Variant* a, int count, Variant& r) {
   r.setString(String());
   shell::ComApartment com;
-  const std::wstring text = wide(a[0].stringForm()), rootName = wide(a[1].stringForm());
+  const std::wstring text = wideOf(a[0].stringForm()), rootName = wideOf(a[1].stringForm());
   shell::ItemIdList root;
   if (!rootName.empty()) shell::parseDisplayName(rootName, root);
   FolderDialogStart start;
-  if (given(a, count, 3)) start.selection = wide(a[3].stringForm());
+  if (argumentGiven(a, count, 3)) start.selection = wideOf(a[3].stringForm());
 
-  const int32_t flag = given(a, count, 2) ? a[2].toInt32() : 0;
+  const int32_t flag = argumentGiven(a, count, 2) ? a[2].toInt32() : 0;
   UINT flags = (flag & 1) ? BIF_NEWDIALOGSTYLE : BIF_NONEWFOLDERBUTTON;
   if (flag & 2) flags |= BIF_NEWDIALOGSTYLE;
   if (flag & 4) flags |= BIF_EDITBOX;
@@ -147,7 +144,7 @@ int fileSelectFolder(Interpreter& vm, Variant* a, int count, Variant& r) {
     return 0;
   }
   wchar_t path[MAX_PATH];
-  r.setString(SHGetPathFromIDListW(chosen.get(), path) ? fromWide(path) : fromWide(displayName));
+  r.setString(SHGetPathFromIDListW(chosen.get(), path) ? stringOf(path) : stringOf(displayName));
   return 0;
 }
 

@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "builtins/files/file_arguments.h"
 #include "builtins/files/file_table.h"
 #include "builtins/files/file_text.h"
 #include "builtins/registry.h"
@@ -54,8 +55,6 @@ class FileArgument {
   std::unique_ptr<TextFile> own_;
   TextFile* file_ = nullptr;
 };
-
-bool given(const Variant* args, int count, int index) { return count > index && !args[index].isDefault(); }
 
 String fromCodePage(unsigned codePage, const std::string& bytes) {
   if (bytes.empty()) return String();
@@ -130,7 +129,7 @@ int fail(Interpreter& vm, Variant& r, int error) {
 
 int fileOpen(Interpreter& vm, Variant* a, int count, Variant& r) {
   const String name = a[0].stringForm();
-  int mode = given(a, count, 1) ? a[1].toInt32() : 0;
+  int mode = argumentGiven(a, count, 1) ? a[1].toInt32() : 0;
   if ((mode & kFileCreatePath) && (mode & (kFileAppend | kFileErase))) {
     // The drive and directory part, without a trailing separator unless it
     // is a root such as "C:\".
@@ -167,8 +166,8 @@ int fileRead(Interpreter& vm, Variant* a, int count, Variant& r) {
   FileArgument argument(vm, a[0], 0);
   TextFile* file = argument.get();
   if (!file) return fail(vm, r, 1);
-  const bool toEnd = !given(a, count, 1) || a[1].toInt64() < 0;
-  if (file->isBinary() && given(a, count, 1) && a[1].toInt64() < 0) return fail(vm, r, 1);
+  const bool toEnd = !argumentGiven(a, count, 1) || a[1].toInt64() < 0;
+  if (file->isBinary() && argumentGiven(a, count, 1) && a[1].toInt64() < 0) return fail(vm, r, 1);
   const int64_t remaining = file->remainingBytes();
   const bool units16 = !file->isBinary() && (file->encoding() == TextEncoding::Utf16Le ||
                                              file->encoding() == TextEncoding::Utf16Be);
@@ -206,7 +205,7 @@ int fileReadLine(Interpreter& vm, Variant* a, int count, Variant& r) {
   TextFile* file = argument.get();
   if (!file) return fail(vm, r, 1);
   String line;
-  if (!given(a, count, 1)) {
+  if (!argumentGiven(a, count, 1)) {
     if (!file->readLine(line)) return fail(vm, r, -1);
     r.setString(line);
     return 0;
@@ -278,7 +277,7 @@ int fileFlush(Interpreter& vm, Variant* a, int, Variant& r) {
 }
 
 int fileGetEncoding(Interpreter& vm, Variant* a, int count, Variant& r) {
-  const bool sample = given(a, count, 1) && a[1].toInt32() == 2;
+  const bool sample = argumentGiven(a, count, 1) && a[1].toInt32() == 2;
   FileArgument argument(vm, a[0], sample ? 0 : kFileWholeUtf8Test);
   TextFile* file = argument.get();
   r.setInt32(file ? file->encodingCode() : -1);

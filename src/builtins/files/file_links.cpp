@@ -15,9 +15,6 @@ namespace vx {
 
 namespace {
 
-using shell::fromWide;
-using shell::given;
-using shell::wide;
 
 class UniqueHandle {
  public:
@@ -105,11 +102,11 @@ bool createJunction(const std::wstring& target, const std::wstring& link) {
 
 // The shortcut file a name means: ".lnk" added unless the name has it.
 std::wstring shortcutPath(const Variant& name) {
-  std::wstring path = wide(name.stringForm());
+  std::wstring path = wideOf(name.stringForm());
   std::wstring lower = path;
   for (wchar_t& c : lower) c = static_cast<wchar_t>(towlower(c));
   if (lower.find(L".lnk") == std::wstring::npos) path += L".lnk";
-  return shell::fullPath(path);
+  return fullPathOrAsGiven(path);
 }
 
 // The link's hot-key word: virtual key low, modifier bits high. Zero when
@@ -139,21 +136,21 @@ bool createShellLink(shell::ComPtr<IShellLinkW>& link) {
 // An optional argument left empty counts as not given where a value of 0
 // would mean something else (show state 0 hides the window).
 bool givenNumber(const Variant* a, int count, int index) {
-  return given(a, count, index) && !(a[index].isString() && a[index].asString().empty());
+  return argumentGiven(a, count, index) && !(a[index].isString() && a[index].asString().empty());
 }
 
 }  // namespace
 
 int fileCreateNtfsLink(Interpreter&, Variant* a, int count, Variant& r) {
-  const std::wstring source = shell::fullPath(wide(a[0].stringForm()));
-  const std::wstring link = shell::fullPath(wide(a[1].stringForm()));
+  const std::wstring source = fullPathOrAsGiven(wideOf(a[0].stringForm()));
+  const std::wstring link = fullPathOrAsGiven(wideOf(a[1].stringForm()));
   const DWORD attributes = GetFileAttributesW(source.c_str());
   bool done;
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
     done = createJunction(source, link);
   } else {
     done = CreateHardLinkW(link.c_str(), source.c_str(), nullptr);
-    if (!done && GetLastError() == ERROR_ALREADY_EXISTS && given(a, count, 2) && a[2].toInt32() == 1)
+    if (!done && GetLastError() == ERROR_ALREADY_EXISTS && argumentGiven(a, count, 2) && a[2].toInt32() == 1)
       done = replaceHardLink(source, link);
   }
   r.setInt32(done ? 1 : 0);
@@ -165,14 +162,14 @@ int fileCreateShortcut(Interpreter&, Variant* a, int count, Variant& r) {
   shell::ComApartment com;
   shell::ComPtr<IShellLinkW> link;
   if (!createShellLink(link)) return 0;
-  auto text = [&](int index) { return wide(a[index].stringForm()); };
+  auto text = [&](int index) { return wideOf(a[index].stringForm()); };
   if (FAILED(link->SetPath(text(0).c_str()))) return 0;
-  if (given(a, count, 2) && FAILED(link->SetWorkingDirectory(text(2).c_str()))) return 0;
-  if (given(a, count, 3) && FAILED(link->SetArguments(text(3).c_str()))) return 0;
-  if (given(a, count, 4) && FAILED(link->SetDescription(text(4).c_str()))) return 0;
-  const bool hasIcon = given(a, count, 5);
+  if (argumentGiven(a, count, 2) && FAILED(link->SetWorkingDirectory(text(2).c_str()))) return 0;
+  if (argumentGiven(a, count, 3) && FAILED(link->SetArguments(text(3).c_str()))) return 0;
+  if (argumentGiven(a, count, 4) && FAILED(link->SetDescription(text(4).c_str()))) return 0;
+  const bool hasIcon = argumentGiven(a, count, 5);
   if (hasIcon && FAILED(link->SetIconLocation(text(5).c_str(), 0))) return 0;
-  if (given(a, count, 6)) {
+  if (argumentGiven(a, count, 6)) {
     const WORD hotKey = hotKeyWord(a[6].stringForm());
     if (hotKey && FAILED(link->SetHotkey(hotKey))) return 0;
   }
@@ -202,7 +199,7 @@ int fileGetShortcut(Interpreter& vm, Variant* a, int, Variant& r) {
     buffer[0] = L'\0';
     get(buffer.data(), kTextUnits);
     buffer[kTextUnits - 1] = L'\0';
-    return Variant::fromString(fromWide(buffer.data()));
+    return Variant::fromString(stringOf(buffer.data()));
   };
   Variant items[7];
   items[0] = read([&](wchar_t* b, int n) { link->GetPath(b, n, nullptr, 0); });

@@ -7,13 +7,11 @@ namespace vx {
 
 namespace {
 
-using shell::fromWide;
-using shell::wide;
 
 // The path to convert: the full form when the second argument is 1.
 std::wstring pathArgument(const Variant* a, int count) {
-  std::wstring path = wide(a[0].stringForm());
-  if (shell::given(a, count, 1) && a[1].toInt32() == 1) path = shell::fullPath(path);
+  std::wstring path = wideOf(a[0].stringForm());
+  if (argumentGiven(a, count, 1) && a[1].toInt32() == 1) path = fullPathOrAsGiven(path);
   return path;
 }
 
@@ -30,7 +28,7 @@ int fileGetShortName(Interpreter& vm, Variant* a, int count, Variant& r) {
   wchar_t buffer[MAX_PATH];
   const DWORD n = GetShortPathNameW(path.c_str(), buffer, MAX_PATH);
   if (n == 0 || n >= MAX_PATH) return unchanged(vm, a, r);
-  r.setString(fromWide(buffer, n));
+  r.setString(stringOf(buffer, n));
   return 0;
 }
 
@@ -41,7 +39,7 @@ int fileGetLongName(Interpreter& vm, Variant* a, int count, Variant& r) {
   wchar_t buffer[MAX_PATH];
   if (path.empty() || !shell::parseDisplayName(path, list) || !SHGetPathFromIDListW(list.get(), buffer))
     return unchanged(vm, a, r);
-  r.setString(fromWide(buffer));
+  r.setString(stringOf(buffer));
   return 0;
 }
 

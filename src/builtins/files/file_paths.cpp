@@ -6,16 +6,6 @@
 
 namespace vx {
 
-std::wstring wideOf(const String& text) {
-  return std::wstring(reinterpret_cast<const wchar_t*>(text.data()), text.length());
-}
-
-std::wstring wideOf(const Variant& value) { return wideOf(value.stringForm()); }
-
-String stringOf(const std::wstring& text) {
-  return String(reinterpret_cast<const char16_t*>(text.data()), text.size());
-}
-
 namespace {
 
 bool isRoot(const std::wstring& path) { return path.size() == 3 && path[1] == L':' && path[2] == L'\\'; }
@@ -55,6 +45,11 @@ bool makeFullPath(const std::wstring& path, std::wstring& full) {
   full.assign(buffer, n);
   if (full.size() > 1 && full.back() == L'\\' && !isRoot(full)) full.pop_back();
   return true;
+}
+
+std::wstring fullPathOrAsGiven(const std::wstring& path) {
+  std::wstring full;
+  return makeFullPath(path, full) ? full : path;
 }
 
 bool isDirectory(const std::wstring& path) {

@@ -15,19 +15,16 @@
 #include <string>
 #include <vector>
 
-#include "values/string.h"
-#include "values/variant.h"
+#include "builtins/files/file_arguments.h"
 
 namespace vx {
 
 constexpr size_t kMaxPathLength = MAX_PATH;
 
-std::wstring wideOf(const String& text);
-std::wstring wideOf(const Variant& value);  // its string form
-String stringOf(const std::wstring& text);
-
 // False when the path is empty or longer than paths may be.
 bool makeFullPath(const std::wstring& path, std::wstring& full);
+// The full path, or the path as given when it cannot be made full.
+std::wstring fullPathOrAsGiven(const std::wstring& path);
 
 bool isDirectory(const std::wstring& path);
 // Exists as a name, or as a wildcard pattern that matches something.

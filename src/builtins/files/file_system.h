@@ -34,9 +34,4 @@ int fileSetTime(Interpreter& vm, Variant* a, int count, Variant& r);
 int fileFindFirstFile(Interpreter& vm, Variant* a, int count, Variant& r);
 int fileFindNextFile(Interpreter& vm, Variant* a, int count, Variant& r);
 
-// An optional argument that was given and is not Default.
-inline bool argumentGiven(const Variant* a, int count, int index) {
-  return count > index && !a[index].isDefault();
-}
-
 }  // namespace vx

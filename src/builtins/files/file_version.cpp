@@ -10,8 +10,6 @@ namespace vx {
 
 namespace {
 
-using shell::fromWide;
-using shell::wide;
 
 constexpr size_t kMaxValueLength = 512;
 
@@ -44,8 +42,8 @@ int failWith(Interpreter& vm, Variant& r, const char* text) {
 }  // namespace
 
 int fileGetVersion(Interpreter& vm, Variant* a, int count, Variant& r) {
-  std::vector<unsigned char> data = readVersionResource(wide(a[0].stringForm()));
-  const bool hasField = shell::given(a, count, 1) && !a[1].stringForm().equalsAscii("\\");
+  std::vector<unsigned char> data = readVersionResource(wideOf(a[0].stringForm()));
+  const bool hasField = argumentGiven(a, count, 1) && !a[1].stringForm().equalsAscii("\\");
 
   if (!hasField) {
     VS_FIXEDFILEINFO* fixed = nullptr;
@@ -61,12 +59,12 @@ int fileGetVersion(Interpreter& vm, Variant* a, int count, Variant& r) {
   }
   if (data.empty()) return failWith(vm, r, "");
 
-  const std::wstring field = wide(a[1].stringForm());
+  const std::wstring field = wideOf(a[1].stringForm());
   wchar_t translation[9] = L"04090000";
   const bool translated = firstTranslation(data, translation);
   if (_wcsicmp(field.c_str(), L"DefaultLangCodepage") == 0) {
     if (!translated) return failWith(vm, r, "");
-    r.setString(fromWide(translation));
+    r.setString(stringOf(translation));
     return 0;
   }
 
@@ -81,7 +79,7 @@ int fileGetVersion(Interpreter& vm, Variant* a, int count, Variant& r) {
   // The length may count the terminating zero; the text ends at the first one.
   size_t n = 0;
   while (n < length && n < kMaxValueLength && value[n]) ++n;
-  r.setString(fromWide(value, n));
+  r.setString(stringOf(value, n));
   return 0;
 }
 

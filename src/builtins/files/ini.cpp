@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "builtins/files/file_arguments.h"
+#include "builtins/files/file_paths.h"
 #include "builtins/registry.h"
 #include "engine/interpreter.h"
 
@@ -15,37 +17,26 @@ namespace {
 constexpr DWORD kValueBuffer = 65535;
 constexpr DWORD kSectionBuffer = 32767;
 
-std::wstring wide(const String& s) { return std::wstring(reinterpret_cast<const wchar_t*>(s.data()), s.length()); }
-
-String fromWide(const wchar_t* text, size_t n) { return String(reinterpret_cast<const char16_t*>(text), n); }
-
-// Absolute, without a trailing backslash: the profile functions must never
-// fall back to the Windows directory for a bare name.
-std::wstring iniPath(const Variant& file) {
-  const std::wstring name = wide(file.stringForm());
-  wchar_t full[MAX_PATH];
-  DWORD n = GetFullPathNameW(name.c_str(), MAX_PATH, full, nullptr);
-  std::wstring path = n > 0 && n < MAX_PATH ? std::wstring(full, n) : name;
-  if (!path.empty() && path.back() == L'\\') path.pop_back();
-  return path;
-}
+// Absolute: the profile functions must never fall back to the Windows
+// directory for a bare name.
+std::wstring iniPath(const Variant& file) { return fullPathOrAsGiven(wideOf(file)); }
 
 void flush(const std::wstring& path) { WritePrivateProfileStringW(nullptr, nullptr, nullptr, path.c_str()); }
 
 int iniRead(Interpreter&, Variant* a, int, Variant& r) {
   const std::wstring path = iniPath(a[0]);
   std::wstring buffer(kValueBuffer, L'\0');
-  const DWORD n = GetPrivateProfileStringW(wide(a[1].stringForm()).c_str(), wide(a[2].stringForm()).c_str(),
-                                           wide(a[3].stringForm()).c_str(), buffer.data(), kValueBuffer,
+  const DWORD n = GetPrivateProfileStringW(wideOf(a[1].stringForm()).c_str(), wideOf(a[2].stringForm()).c_str(),
+                                           wideOf(a[3].stringForm()).c_str(), buffer.data(), kValueBuffer,
                                            path.c_str());
-  r.setString(fromWide(buffer.data(), n));
+  r.setString(stringOf(buffer.data(), n));
   return 0;
 }
 
 int iniWrite(Interpreter&, Variant* a, int, Variant& r) {
   const std::wstring path = iniPath(a[0]);
-  const bool ok = WritePrivateProfileStringW(wide(a[1].stringForm()).c_str(), wide(a[2].stringForm()).c_str(),
-                                             wide(a[3].stringForm()).c_str(), path.c_str());
+  const bool ok = WritePrivateProfileStringW(wideOf(a[1].stringForm()).c_str(), wideOf(a[2].stringForm()).c_str(),
+                                             wideOf(a[3].stringForm()).c_str(), path.c_str());
   if (ok) flush(path);
   r.setInt32(ok);
   return 0;
@@ -58,8 +49,8 @@ int iniDelete(Interpreter&, Variant* a, int count, Variant& r) {
     return 0;
   }
   const bool wholeSection = count < 3 || a[2].isDefault();
-  const std::wstring key = wholeSection ? std::wstring() : wide(a[2].stringForm());
-  const bool ok = WritePrivateProfileStringW(wide(a[1].stringForm()).c_str(), wholeSection ? nullptr : key.c_str(),
+  const std::wstring key = wholeSection ? std::wstring() : wideOf(a[2].stringForm());
+  const bool ok = WritePrivateProfileStringW(wideOf(a[1].stringForm()).c_str(), wholeSection ? nullptr : key.c_str(),
                                              nullptr, path.c_str());
   if (ok) flush(path);
   r.setInt32(ok);
@@ -71,7 +62,7 @@ int iniDelete(Interpreter&, Variant* a, int count, Variant& r) {
 int iniReadSection(Interpreter& vm, Variant* a, int, Variant& r) {
   const std::wstring path = iniPath(a[0]);
   std::wstring buffer(kSectionBuffer, L'\0');
-  const DWORD n = GetPrivateProfileSectionW(wide(a[1].stringForm()).c_str(), buffer.data(), kSectionBuffer,
+  const DWORD n = GetPrivateProfileSectionW(wideOf(a[1].stringForm()).c_str(), buffer.data(), kSectionBuffer,
                                             path.c_str());
   std::vector<std::pair<String, String>> rows;
   for (DWORD i = 0; i < n;) {
@@ -81,8 +72,8 @@ int iniReadSection(Interpreter& vm, Variant* a, int, Variant& r) {
     if (length == 0 || entry[0] == L';') continue;
     const wchar_t* equals = wcschr(entry, L'=');
     if (!equals) continue;
-    rows.emplace_back(fromWide(entry, static_cast<size_t>(equals - entry)),
-                      fromWide(equals + 1, length - static_cast<size_t>(equals - entry) - 1));
+    rows.emplace_back(stringOf(entry, static_cast<size_t>(equals - entry)),
+                      stringOf(equals + 1, length - static_cast<size_t>(equals - entry) - 1));
   }
   if (rows.empty()) {
     vm.setError(1);
@@ -115,7 +106,7 @@ int iniReadSectionNames(Interpreter& vm, Variant* a, int, Variant& r) {
   for (DWORD i = 0; i < n;) {
     const size_t length = wcslen(buffer.data() + i);
     if (length == 0) break;
-    names.push_back(fromWide(buffer.data() + i, length));
+    names.push_back(stringOf(buffer.data() + i, length));
     i += static_cast<DWORD>(length) + 1;
   }
   uint32_t size = static_cast<uint32_t>(names.size() + 1);
@@ -128,7 +119,7 @@ int iniReadSectionNames(Interpreter& vm, Variant* a, int, Variant& r) {
 
 int iniRenameSection(Interpreter& vm, Variant* a, int count, Variant& r) {
   const std::wstring path = iniPath(a[0]);
-  const std::wstring from = wide(a[1].stringForm()), to = wide(a[2].stringForm());
+  const std::wstring from = wideOf(a[1].stringForm()), to = wideOf(a[2].stringForm());
   std::wstring contents(kSectionBuffer, L'\0');
   const DWORD n = GetPrivateProfileSectionW(from.c_str(), contents.data(), kSectionBuffer, path.c_str());
   if (n == 0) {
@@ -167,11 +158,11 @@ int iniWriteSection(Interpreter& vm, Variant* a, int count, Variant& r) {
       const Variant* key = const_cast<Variant&>(source).element(at, 2, false);
       at[1] = 1;
       const Variant* value = const_cast<Variant&>(source).element(at, 2, false);
-      data += wide(key->stringForm()) + L"=" + wide(value->stringForm());
+      data += wideOf(key->stringForm()) + L"=" + wideOf(value->stringForm());
       data += L'\0';
     }
   } else if (source.isString()) {
-    const std::wstring text = wide(source.asString());
+    const std::wstring text = wideOf(source.asString());
     size_t i = 0;
     while (i < text.size() && text[i] == L'\n') ++i;
     for (; i < text.size(); ++i) data += text[i] == L'\n' ? L'\0' : text[i];
@@ -182,7 +173,7 @@ int iniWriteSection(Interpreter& vm, Variant* a, int count, Variant& r) {
     return 0;
   }
   data += L'\0';
-  const bool ok = WritePrivateProfileSectionW(wide(a[1].stringForm()).c_str(), data.c_str(), path.c_str());
+  const bool ok = WritePrivateProfileSectionW(wideOf(a[1].stringForm()).c_str(), data.c_str(), path.c_str());
   if (ok) flush(path);
   r.setInt32(ok);
   return 0;

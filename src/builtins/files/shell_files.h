@@ -9,8 +9,8 @@
 
 #include <string>
 
-#include "values/string.h"
-#include "values/variant.h"
+#include "builtins/files/file_arguments.h"
+#include "builtins/files/file_paths.h"
 
 namespace vx {
 
@@ -28,30 +28,10 @@ int fileSelectFolder(Interpreter& vm, Variant* a, int count, Variant& r);
 
 namespace shell {
 
-inline std::wstring wide(const String& s) {
-  return std::wstring(reinterpret_cast<const wchar_t*>(s.data()), s.length());
-}
-
-inline String fromWide(const wchar_t* text, size_t n) { return String(reinterpret_cast<const char16_t*>(text), n); }
-inline String fromWide(const wchar_t* text) { return fromWide(text, wcslen(text)); }
-inline String fromWide(const std::wstring& text) { return fromWide(text.data(), text.size()); }
-
-inline bool given(const Variant* args, int count, int index) { return count > index && !args[index].isDefault(); }
-
-// The full form of a path (at most MAX_PATH characters) without one trailing
-// backslash; a path that cannot be made full stays as it is.
-inline std::wstring fullPath(const std::wstring& path) {
-  wchar_t full[MAX_PATH];
-  const DWORD n = GetFullPathNameW(path.c_str(), MAX_PATH, full, nullptr);
-  std::wstring result = n > 0 && n < MAX_PATH ? std::wstring(full, n) : path;
-  if (result.size() > 1 && result.back() == L'\\' && result[result.size() - 2] != L':') result.pop_back();
-  return result;
-}
-
 // A window handle given by a script: a Ptr, or a number for callers that
 // kept one as an integer.
 inline HWND windowArgument(const Variant* args, int count, int index) {
-  if (!given(args, count, index)) return nullptr;
+  if (!argumentGiven(args, count, index)) return nullptr;
   const Variant& v = args[index];
   return reinterpret_cast<HWND>(v.isPtr() ? v.ptrValue() : static_cast<uintptr_t>(v.toInt64()));
 }
