@@ -10,6 +10,10 @@ Each case starts with "=== name" and has sections, each opened by a line
         another file, relative to the case's folder (for includes)
   --- raw NAME
         a file given as Python bytes-literal text, for bytes no editor keeps
+  --- written NAME
+        Python bytes-literal text: what the file NAME (relative to the case's
+        folder) must hold once the program has ended; the runner checks and
+        removes it, so the script may leave it behind
   --- args
         the command line after the program, one line; {script} is the script
         path (default: "{script}")
@@ -64,6 +68,7 @@ class Case:
         self.exe_append = b''
         self.probe = []             # winprobe argument lines
         self.probe_output = None
+        self.written = []           # (name, bytes)
 
     @property
     def label(self):
@@ -98,6 +103,8 @@ def parse(path, relname):
             case.files.append((opts['_name'], text, opts))
         elif kind == 'raw':
             case.files.append((opts['_name'], ast.literal_eval(text.strip()), opts))
+        elif kind == 'written':
+            case.written.append((opts['_name'], ast.literal_eval(text.strip())))
         elif kind == 'exe-append':
             case.exe_append = ast.literal_eval(text.strip())
         elif kind == 'probe':
@@ -140,7 +147,7 @@ def parse(path, relname):
                 kind, opts = word, {}
             elif word == 'registry-include':
                 case.registry_include = rest
-            elif word in ('file', 'raw'):
+            elif word in ('file', 'raw', 'written'):
                 parts = rest.split()
                 kind, opts = word, _options(parts[1:])
                 opts['_name'] = parts[0]

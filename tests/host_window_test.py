@@ -435,6 +435,22 @@ def test_script_exit_functions(r):
         script.cleanup()
 
 
+def test_script_tray_exit_keeps_writes(r):
+    script = Script('$h = FileOpen(@ScriptDir & "\\log.txt", 2)\n$i = 0\nWhile 1\n\t$i += 1\n'
+                    '\tFileWriteLine($h, "line " & $i)\n\tConsoleWrite("tick " & $i & @LF)\n\tSleep(20)\nWEnd\n')
+    try:
+        ticks_advance(script, timeout=5)
+        probe('send', *HOST, '--msg', '0x111', '--wparam', '3', '--post')
+        code = script.finish()
+        with open(os.path.join(script.folder, 'log.txt'), 'rb') as f:
+            logged = f.read()
+        want = b''.join(b'line %d\r\n' % i for i in range(1, script.ticks() + 1))
+        r.check('script: what an open handle was given is on disk after tray "Exit"',
+                code == 0 and script.ticks() > 0 and logged == want, (code, script.ticks(), logged[-40:]))
+    finally:
+        script.cleanup()
+
+
 def test_script_session_end(r):
     script = Script('Func Bye()\n\tConsoleWrite("bye " & @ExitMethod & @LF)\nEndFunc\n'
                     'OnVexletExitRegister("Bye")\n' + TICKER)
@@ -455,7 +471,7 @@ def test_script_session_end(r):
 
 
 TESTS += [test_script_pause_resume_exit, test_script_close_and_long_sleep, test_script_break,
-          test_script_exit_functions, test_script_session_end]
+          test_script_exit_functions, test_script_tray_exit_keeps_writes, test_script_session_end]
 
 
 def main():

@@ -127,7 +127,7 @@ class Runner:
         args = split_args(fill(case.args))
         if case.registry_include is not None:
             self.set_registry_include(fill(case.registry_include))
-        placed = set(walk(work))
+        placed = set(walk(work)) | {os.path.normpath(name) for name, _ in case.written}
         try:
             result = self._execute(case, exe, args, fill, work)
             # Scripts remove what they make: whatever is new in the folder
@@ -180,6 +180,11 @@ class Runner:
             want = fill(case.dialog)
             if dialog_text != want:
                 failures.append('dialog text differs:\n' + diff(want.encode(), dialog_text.encode()))
+        for name, want in case.written:
+            path = os.path.join(work, name)
+            got = open(path, 'rb').read() if os.path.exists(path) else None
+            if got != want:
+                failures.append(f'{name} holds {got!r}, expected {want!r}')
         if failures:
             if err:
                 failures.append('stderr: ' + err.decode('utf-8', 'replace')[:2000])
