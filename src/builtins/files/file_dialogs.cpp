@@ -13,7 +13,6 @@ namespace vx {
 
 namespace {
 
-
 constexpr DWORD kFileBufferUnits = 65535;
 
 // "Text (*.txt)|All (*.*)" as the dialog's list of description and pattern

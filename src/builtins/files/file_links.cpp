@@ -15,7 +15,6 @@ namespace vx {
 
 namespace {
 
-
 class UniqueHandle {
  public:
   explicit UniqueHandle(HANDLE h) : h_(h) {}

@@ -7,7 +7,6 @@ namespace vx {
 
 namespace {
 
-
 // The path to convert: the full form when the second argument is 1.
 std::wstring pathArgument(const Variant* a, int count) {
   std::wstring path = wideOf(a[0].stringForm());

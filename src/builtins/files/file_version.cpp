@@ -10,7 +10,6 @@ namespace vx {
 
 namespace {
 
-
 constexpr size_t kMaxValueLength = 512;
 
 // The whole resource; empty when the file has none.
