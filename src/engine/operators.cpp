@@ -462,7 +462,10 @@ void powerInPlace(Variant& left, const Variant& right) {
 void concatenateInPlace(Variant& left, const Variant& right) {
   switch (left.type()) {
     case VType::String:
-      left.mutableString().append(right.stringForm());
+      // A counter in a text ("line " & $i) is the common case: its digits
+      // go straight in, with no text of the number made and kept.
+      if (right.isInt32() || right.isInt64()) appendInt64(left.mutableString(), right.toInt64());
+      else left.mutableString().append(right.stringForm());
       return;
     case VType::Binary:
       if (right.isBinary()) {

@@ -178,16 +178,32 @@ String formatDouble(double v) {
   return String::fromAscii(text, static_cast<size_t>(n));
 }
 
-String formatInt64(int64_t v) {
-  char text[24];
-  int n = sizeof text;
+namespace {
+
+// The decimal digits of v, right-aligned in `text`; returns where they start.
+size_t int64Digits(int64_t v, char16_t (&text)[24]) {
+  size_t n = sizeof text / sizeof text[0];
   uint64_t magnitude = v < 0 ? 0 - static_cast<uint64_t>(v) : static_cast<uint64_t>(v);
   do {
-    text[--n] = static_cast<char>('0' + magnitude % 10);
+    text[--n] = static_cast<char16_t>(u'0' + magnitude % 10);
     magnitude /= 10;
   } while (magnitude);
-  if (v < 0) text[--n] = '-';
-  return String::fromAscii(text + n, sizeof text - static_cast<size_t>(n));
+  if (v < 0) text[--n] = u'-';
+  return n;
+}
+
+}  // namespace
+
+String formatInt64(int64_t v) {
+  char16_t text[24];
+  const size_t start = int64Digits(v, text);
+  return String(text + start, 24 - start);
+}
+
+void appendInt64(String& out, int64_t v) {
+  char16_t text[24];
+  const size_t start = int64Digits(v, text);
+  out.append(text + start, 24 - start);
 }
 
 int32_t parseInt32(const char16_t* s, size_t n) { return static_cast<int32_t>(parseSaturated(s, n, INT32_MAX)); }

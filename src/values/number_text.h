@@ -16,6 +16,8 @@ namespace vx {
 // 15-digit results rounds away from zero, as the Windows runtime does.
 String formatDouble(double v);
 String formatInt64(int64_t v);
+// Appends formatInt64(v) without making a String of it first.
+void appendInt64(String& out, int64_t v);
 
 // Leading ASCII white space, optional sign, decimal digits up to the first
 // other unit; saturates at the type's bounds; no digits gives 0.

@@ -218,6 +218,9 @@ TEST(Operators, ConcatenationForms) {
   checkAll({
       {str("ab"), Op::Concatenate, str("cd"), "String abcd"},
       {str("a"), Op::Concatenate, i32(1), "String a1"},
+      {str("a"), Op::Concatenate, i32(INT32_MIN), "String a-2147483648"},
+      {str(""), Op::Concatenate, i64(INT64_MIN), "String -9223372036854775808"},
+      {str("a"), Op::Concatenate, i64(0), "String a0"},
       {str("a"), Op::Concatenate, dbl(1.5), "String a1.5"},
       {str("a"), Op::Concatenate, boolean(true), "String aTrue"},
       {str("a"), Op::Concatenate, keyword(), "String aDefault"},
