@@ -181,6 +181,9 @@ bool Interpreter::callUser(const TokenLine& line, size_t& pos, Variant& result) 
             raiseFatal(MessageId::BadSubscripts, var.column);
             return release(false);
           }
+          Scope* owners = frames_.empty() || !frames_.back()->find(var.value.index) ? &globals_ : frames_.back().get();
+          arg.isElement = true;
+          arg.path = ElementPath{owners, var.value.index, std::move(subscripts)};
         }
         if (pos != close && line[pos].kind != TokenKind::Comma) {
           raiseFatal(MessageId::ErrorParsingCall, line[pos].column);
@@ -215,7 +218,8 @@ bool Interpreter::callUser(const TokenLine& line, size_t& pos, Variant& result) 
     const Parameter& p = params[k];
     const uint8_t flags = static_cast<uint8_t>(kParameter | (p.constant ? kConst : 0));
     if (k < args.size()) {
-      if (args[k].target) locals.createAlias(p.name, flags, args[k].target);
+      if (args[k].isElement) locals.createElementAlias(p.name, flags, std::move(args[k].path), args[k].target);
+      else if (args[k].target) locals.createAlias(p.name, flags, args[k].target);
       else locals.create(p.name, flags, args[k].value);
     } else {
       Variant value;

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "engine/scope.h"
 #include "values/variant.h"
 
 namespace vx {
@@ -30,6 +31,8 @@ struct Parameter {
 struct CallArgument {
   Variant value;
   Variant* target = nullptr;
+  bool isElement = false;  // target is an array element, found again by path
+  ElementPath path;
 };
 
 }  // namespace vx

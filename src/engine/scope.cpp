@@ -42,12 +42,40 @@ Binding* Scope::createAlias(int32_t name, uint8_t flags, Variant* target) {
   return b;
 }
 
+Binding* Scope::createElementAlias(int32_t name, uint8_t flags, ElementPath path, Variant* current) {
+  if (!elementAliases_) elementAliases_ = std::make_unique<std::deque<ElementAlias>>();
+  elementAliases_->push_back({name, std::move(path), Variant()});
+  Binding* b = insert(name);
+  b->flags = static_cast<uint8_t>(flags | kAlias | kElementAlias);
+  b->value = current;
+  return b;
+}
+
+void Scope::locateElement(Binding& alias) {
+  if (!elementAliases_) return;
+  ElementAlias* entry = nullptr;
+  for (ElementAlias& e : *elementAliases_) {
+    if (e.name == alias.name) entry = &e;
+  }
+  if (!entry) return;
+  const ElementPath& path = entry->path;
+  Binding* owner = path.ownerScope->find(path.owner);
+  // The owner may be an element alias itself (an element of an element).
+  if (owner && (owner->flags & kElementAlias)) path.ownerScope->locateElement(*owner);
+  Variant* array = owner ? owner->value : nullptr;
+  Variant* element = array && array->isArray()
+                         ? array->element(path.subscripts.data(), static_cast<int>(path.subscripts.size()), true)
+                         : nullptr;
+  alias.value = element ? element : &entry->detached;
+}
+
 void Scope::clear() {
   if (count_ == 0) return;
   for (uint32_t i : used_) slots_[i] = Binding();
   used_.clear();
   count_ = 0;
   values_.clear();
+  if (elementAliases_) elementAliases_->clear();
 }
 
 }  // namespace vx

@@ -18,7 +18,10 @@ bool isKeyword(const Token& t, Keyword k) { return t.kind == TokenKind::Keyword 
 
 Binding* Interpreter::findVisible(int32_t name) {
   if (!frames_.empty()) {
-    if (Binding* b = frames_.back()->find(name)) return b;
+    if (Binding* b = frames_.back()->find(name)) {
+      if (b->flags & kElementAlias) frames_.back()->locateElement(*b);
+      return b;
+    }
   }
   return globals_.find(name);
 }
