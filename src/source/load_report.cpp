@@ -2,23 +2,17 @@
 
 #include "engine/messages.h"
 #include "platform/platform.h"
-
-#include <cstdio>
+#include "source/error_text.h"
+#include "values/number_text.h"
 
 namespace vx {
 
 namespace {
 
-String number(int n) {
-  char buffer[16];
-  snprintf(buffer, sizeof buffer, "%d", n);
-  return String::fromAscii(buffer);
-}
-
 // "Line %d  (File "%s"):\n\n", or "Line %d:\n\n" when the line has no file.
 String header(int line, const String& file) {
   String text = String::fromAscii("Line ");
-  text.append(number(line));
+  text.append(formatInt64(line));
   if (file.empty()) {
     text.appendAscii(":\n\n");
   } else {
@@ -34,7 +28,7 @@ String stdoutBlock(const String& file, int line, const String& message, const ch
                    const String& text, const String& caret) {
   String out = file;
   out.appendAscii(" (");
-  out.append(number(line));
+  out.append(formatInt64(line));
   out.appendAscii(") : ==> ");
   out.append(message);
   out.appendAscii(afterMessage);
@@ -68,24 +62,13 @@ void reportLexError(const ScriptLines& store, int lineIndex, int messageId, int 
   const String& file = store.fileName(store.fileIndex(lineIndex));
   const int line = store.lineNumber(lineIndex);
   const String message = messageText(messageId);
-  String caret;
-  if (column >= 0) {
-    caret = text.substr(0, static_cast<size_t>(column));
-    caret.appendAscii("^ ERROR");
-  }
+  const String caret = errorCaret(text, column);
   if (store.errorToStdout) {
     platform::writeStandardOutput(stdoutBlock(file, line, message, "", text, caret));
     return;
   }
   String body = header(line, file);
-  body.append(text);
-  body.appendAscii("\n");
-  if (column >= 0) {
-    body.append(caret);
-    body.appendAscii("\n");
-  }
-  body.appendAscii("\nError: ");
-  body.append(message);
+  appendErrorDetail(body, &text, caret, message);
   platform::showErrorBox(body, messageText(MessageId::ErrorTitle), 0);
 }
 

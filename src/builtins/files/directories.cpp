@@ -14,11 +14,6 @@ namespace vx {
 
 namespace {
 
-int result(Variant& r, bool ok) {
-  r.setInt32(ok ? 1 : 0);
-  return 0;
-}
-
 bool hasEntries(const std::wstring& directory) {
   std::vector<FoundName> names;
   DWORD error = 0;
@@ -66,7 +61,7 @@ void measure(const std::wstring& directory, bool descend, DirectoryTotals& total
         measure(childPath(directory, data.cFileName), descend, totals);
     } else {
       ++totals.files;
-      totals.bytes += static_cast<int64_t>(data.nFileSizeHigh) << 32 | data.nFileSizeLow;
+      totals.bytes += sizeOf(data);
     }
   } while (search.next());
 }
@@ -85,50 +80,50 @@ class QuietCriticalErrors {
 
 }  // namespace
 
-int fileExists(Interpreter&, Variant* a, int, Variant& r) { return result(r, pathExists(wideOf(a[0]))); }
+int fileExists(Interpreter&, Variant* a, int, Variant& r) { return flagResult(r, pathExists(wideOf(a[0]))); }
 
 int fileChangeDir(Interpreter&, Variant* a, int, Variant& r) {
   const std::wstring path = wideOf(a[0]);
-  return result(r, !path.empty() && SetCurrentDirectoryW(path.c_str()));
+  return flagResult(r, !path.empty() && SetCurrentDirectoryW(path.c_str()));
 }
 
 int dirCreate(Interpreter&, Variant* a, int, Variant& r) {
   const std::wstring path = wideOf(a[0]);
-  return result(r, !path.empty() && createDirectoryPath(path));
+  return flagResult(r, !path.empty() && createDirectoryPath(path));
 }
 
 int dirRemove(Interpreter&, Variant* a, int count, Variant& r) {
   std::wstring path;
-  if (!makeFullPath(wideOf(a[0]), path) || !isDirectory(path)) return result(r, false);
-  if (argumentGiven(a, count, 1) && a[1].truth()) return result(r, removeTree(path));
-  return result(r, RemoveDirectoryW(path.c_str()));
+  if (!makeFullPath(wideOf(a[0]), path) || !isDirectory(path)) return flagResult(r, false);
+  if (argumentGiven(a, count, 1) && a[1].truth()) return flagResult(r, removeTree(path));
+  return flagResult(r, RemoveDirectoryW(path.c_str()));
 }
 
 int dirCopy(Interpreter&, Variant* a, int count, Variant& r) {
   std::wstring source, destination;
-  if (!makeFullPath(wideOf(a[0]), source) || !makeFullPath(wideOf(a[1]), destination)) return result(r, false);
+  if (!makeFullPath(wideOf(a[0]), source) || !makeFullPath(wideOf(a[1]), destination)) return flagResult(r, false);
   const bool overwrite = argumentGiven(a, count, 2) && a[2].truth();
-  return result(r, copyDirectory(source, destination, overwrite));
+  return flagResult(r, copyDirectory(source, destination, overwrite));
 }
 
 int dirMove(Interpreter&, Variant* a, int count, Variant& r) {
   std::wstring source, destination;
-  if (!makeFullPath(wideOf(a[0]), source) || !makeFullPath(wideOf(a[1]), destination)) return result(r, false);
-  if (!isDirectory(source)) return result(r, false);
+  if (!makeFullPath(wideOf(a[0]), source) || !makeFullPath(wideOf(a[1]), destination)) return flagResult(r, false);
+  if (!isDirectory(source)) return flagResult(r, false);
   const bool overwrite = argumentGiven(a, count, 2) && a[2].truth();
   if (pathExists(destination)) {
-    if (!overwrite) return result(r, false);
+    if (!overwrite) return flagResult(r, false);
     if (sameIgnoringCase(source, destination))
-      return result(r, source == destination || MoveFileW(source.c_str(), destination.c_str()));
+      return flagResult(r, source == destination || MoveFileW(source.c_str(), destination.c_str()));
     destination = childPath(destination, lastComponent(source));
-    if (destination.size() > kMaxPathLength) return result(r, false);
+    if (destination.size() > kMaxPathLength) return flagResult(r, false);
   }
-  if (isWithin(destination, source)) return result(r, false);
+  if (isWithin(destination, source)) return flagResult(r, false);
   if (onDifferentVolumes(source, destination)) {
     // The source goes only once its copy is complete.
-    return result(r, copyDirectory(source, destination, true) && removeTree(source));
+    return flagResult(r, copyDirectory(source, destination, true) && removeTree(source));
   }
-  return result(r, shellOperation(FO_MOVE, source, destination, kShellQuietFlags));
+  return flagResult(r, shellOperation(FO_MOVE, source, destination, kShellQuietFlags));
 }
 
 int dirGetSize(Interpreter& vm, Variant* a, int count, Variant& r) {

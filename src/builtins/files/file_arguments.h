@@ -20,6 +20,12 @@ inline String stringOf(const wchar_t* text, size_t n) { return String(reinterpre
 inline String stringOf(const wchar_t* text) { return stringOf(text, wcslen(text)); }
 inline String stringOf(const std::wstring& text) { return stringOf(text.data(), text.size()); }
 
+// The 1-or-0 result most file built-ins give.
+inline int flagResult(Variant& r, bool ok) {
+  r.setInt32(ok ? 1 : 0);
+  return 0;
+}
+
 inline bool argumentGiven(const Variant* a, int count, int index) { return count > index && !a[index].isDefault(); }
 
 }  // namespace vx

@@ -34,11 +34,6 @@ constexpr DWORD kSettableAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_A
 
 enum class TimeKind : int { Modified = 0, Created = 1, Accessed = 2 };
 
-int result(Variant& r, bool ok) {
-  r.setInt32(ok ? 1 : 0);
-  return 0;
-}
-
 int missing(Interpreter& vm, Variant& r) {
   r.setString(String());
   vm.setError(1);
@@ -148,14 +143,12 @@ bool changeMatches(const Variant& patternArgument, bool recurse, const Change& c
 
 bool setTime(const std::wstring& name, TimeKind kind, const FILETIME& time) {
   // Backup semantics open directories as well as files.
-  HANDLE file = CreateFileW(name.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                            nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
+  UniqueHandle file(CreateFileW(name.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (!file.valid()) return false;
   const FILETIME* slot = &time;
-  const BOOL ok = SetFileTime(file, kind == TimeKind::Created ? slot : nullptr,
-                              kind == TimeKind::Accessed ? slot : nullptr, kind == TimeKind::Modified ? slot : nullptr);
-  CloseHandle(file);
-  return ok != 0;
+  return SetFileTime(file.get(), kind == TimeKind::Created ? slot : nullptr, kind == TimeKind::Accessed ? slot : nullptr,
+                     kind == TimeKind::Modified ? slot : nullptr) != 0;
 }
 
 DWORD withChanges(DWORD old, DWORD add, DWORD remove) {
@@ -172,7 +165,7 @@ int fileGetSize(Interpreter& vm, Variant* a, int, Variant& r) {
   if (makeFullPath(wideOf(a[0]), path)) {
     FindHandle search(path);
     if (search.found()) {
-      r.setInt64(static_cast<int64_t>(search.data().nFileSizeHigh) << 32 | search.data().nFileSizeLow);
+      r.setInt64(sizeOf(search.data()));
       return 0;
     }
   }
@@ -205,11 +198,11 @@ int fileSetAttrib(Interpreter&, Variant* a, int count, Variant& r) {
     DWORD bit = 0;
     for (const AttributeLetter& entry : kAttributeLetters)
       if (upper == static_cast<char16_t>(entry.letter) && (entry.bit & kSettableAttributes)) bit = entry.bit;
-    if (bit == 0) return result(r, false);
+    if (bit == 0) return flagResult(r, false);
     (adding ? add : remove) |= bit;
   }
   const bool recurse = argumentGiven(a, count, 2) && a[2].truth();
-  return result(r, changeMatches(a[0], recurse, [&](const std::wstring& name, DWORD old) {
+  return flagResult(r, changeMatches(a[0], recurse, [&](const std::wstring& name, DWORD old) {
     return SetFileAttributesW(name.c_str(), withChanges(old, add, remove)) != 0;
   }));
 }
@@ -244,11 +237,11 @@ int fileGetTime(Interpreter& vm, Variant* a, int count, Variant& r) {
 
 int fileSetTime(Interpreter&, Variant* a, int count, Variant& r) {
   FILETIME time;
-  if (!parseLocalTime(a[1].stringForm(), time)) return result(r, false);
+  if (!parseLocalTime(a[1].stringForm(), time)) return flagResult(r, false);
   const int32_t kindValue = argumentGiven(a, count, 2) ? a[2].toInt32() : 0;
   const TimeKind kind = kindValue >= 0 && kindValue <= 2 ? static_cast<TimeKind>(kindValue) : TimeKind::Modified;
   const bool recurse = argumentGiven(a, count, 3) && a[3].truth();
-  return result(r, changeMatches(a[0], recurse,
+  return flagResult(r, changeMatches(a[0], recurse,
                                  [&](const std::wstring& name, DWORD) { return setTime(name, kind, time); }));
 }
 

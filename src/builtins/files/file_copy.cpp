@@ -16,11 +16,6 @@ namespace {
 
 enum TransferFlags : int { kTransferOverwrite = 1, kTransferCreatePath = 8 };
 
-int result(Variant& r, bool ok) {
-  r.setInt32(ok ? 1 : 0);
-  return 0;
-}
-
 bool endsWithSeparator(const std::wstring& path) {
   return !path.empty() && (path.back() == L'\\' || path.back() == L'/');
 }
@@ -91,26 +86,26 @@ bool transferFiles(const std::wstring& sourceArgument, const std::wstring& desti
 
 int fileCopy(Interpreter&, Variant* a, int count, Variant& r) {
   const int flags = argumentGiven(a, count, 2) ? a[2].toInt32() : 0;
-  return result(r, transferFiles(wideOf(a[0]), wideOf(a[1]), flags, false));
+  return flagResult(r, transferFiles(wideOf(a[0]), wideOf(a[1]), flags, false));
 }
 
 int fileMove(Interpreter&, Variant* a, int count, Variant& r) {
   const int flags = argumentGiven(a, count, 2) ? a[2].toInt32() : 0;
-  return result(r, transferFiles(wideOf(a[0]), wideOf(a[1]), flags, true));
+  return flagResult(r, transferFiles(wideOf(a[0]), wideOf(a[1]), flags, true));
 }
 
 int fileDelete(Interpreter& vm, Variant* a, int, Variant& r) {
   std::wstring pattern;
   if (!makeFullPath(wideOf(a[0]), pattern)) {
     vm.setExtended(static_cast<int32_t>(ERROR_INVALID_NAME));
-    return result(r, false);
+    return flagResult(r, false);
   }
   if (isDirectory(pattern)) pattern = childPath(pattern, L"*");
   std::vector<FoundName> names;
   DWORD error = 0;
   if (!findNames(pattern, names, error)) {
     vm.setExtended(static_cast<int32_t>(error));
-    return result(r, false);
+    return flagResult(r, false);
   }
   const std::wstring directory = directoryPart(pattern);
   int deleted = 0;
@@ -118,38 +113,38 @@ int fileDelete(Interpreter& vm, Variant* a, int, Variant& r) {
     if (found.attributes & FILE_ATTRIBUTE_DIRECTORY) continue;
     if (!DeleteFileW((directory + found.name).c_str())) {
       vm.setExtended(static_cast<int32_t>(GetLastError()));
-      return result(r, false);
+      return flagResult(r, false);
     }
     ++deleted;
   }
   if (deleted == 0) vm.setExtended(static_cast<int32_t>(ERROR_FILE_NOT_FOUND));
-  return result(r, deleted > 0);
+  return flagResult(r, deleted > 0);
 }
 
 int fileRecycle(Interpreter&, Variant* a, int, Variant& r) {
   std::wstring path;
-  if (!makeFullPath(wideOf(a[0]), path)) return result(r, false);
-  return result(r, shellOperation(FO_DELETE, path, std::wstring(), kShellRecycleFlags));
+  if (!makeFullPath(wideOf(a[0]), path)) return flagResult(r, false);
+  return flagResult(r, shellOperation(FO_DELETE, path, std::wstring(), kShellRecycleFlags));
 }
 
 int fileRecycleEmpty(Interpreter&, Variant* a, int count, Variant& r) {
   const std::wstring root = argumentGiven(a, count, 0) ? wideOf(a[0]) : std::wstring();
   const DWORD quiet = SHERB_NOCONFIRMATION | SHERB_NOPROGRESSUI | SHERB_NOSOUND;
-  return result(r, SHEmptyRecycleBinW(nullptr, root.empty() ? nullptr : root.c_str(), quiet) == S_OK);
+  return flagResult(r, SHEmptyRecycleBinW(nullptr, root.empty() ? nullptr : root.c_str(), quiet) == S_OK);
 }
 
 int fileInstall(Interpreter& vm, Variant* a, int count, Variant& r) {
   // A compiled script's file store is read by the container reader, which
   // this build does not have: nothing can be extracted.
-  if (vm.sourceKind != SourceKind::SourceFile && vm.sourceKind != SourceKind::SingleLine) return result(r, false);
+  if (vm.sourceKind != SourceKind::SourceFile && vm.sourceKind != SourceKind::SingleLine) return flagResult(r, false);
   std::wstring source = wideOf(a[0]);
   const bool relative = !source.empty() && source[0] != L'\\' && source[0] != L'/' &&
                         !(source.size() >= 2 && source[1] == L':');
   if (relative) source = childPath(wideOf(vm.scriptDir), source);
   const std::wstring destination = wideOf(a[1]);
-  if (isDirectory(destination) && !endsWithSeparator(destination)) return result(r, false);
+  if (isDirectory(destination) && !endsWithSeparator(destination)) return flagResult(r, false);
   const bool overwrite = argumentGiven(a, count, 2) && a[2].truth();
-  return result(r, transferFiles(source, destination, overwrite ? kTransferOverwrite : 0, false));
+  return flagResult(r, transferFiles(source, destination, overwrite ? kTransferOverwrite : 0, false));
 }
 
 }  // namespace vx

@@ -15,21 +15,6 @@ namespace vx {
 
 namespace {
 
-class UniqueHandle {
- public:
-  explicit UniqueHandle(HANDLE h) : h_(h) {}
-  ~UniqueHandle() {
-    if (valid()) CloseHandle(h_);
-  }
-  UniqueHandle(const UniqueHandle&) = delete;
-  UniqueHandle& operator=(const UniqueHandle&) = delete;
-  HANDLE get() const { return h_; }
-  bool valid() const { return h_ != INVALID_HANDLE_VALUE && h_ != nullptr; }
-
- private:
-  HANDLE h_;
-};
-
 bool fileIdentity(const std::wstring& path, BY_HANDLE_FILE_INFORMATION& info) {
   UniqueHandle h(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                              nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));

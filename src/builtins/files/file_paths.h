@@ -12,6 +12,7 @@
 
 #include <shellapi.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -85,5 +86,25 @@ class FindHandle {
 };
 
 bool isDotEntry(const wchar_t* name);
+
+inline int64_t sizeOf(const WIN32_FIND_DATAW& data) {
+  return static_cast<int64_t>(data.nFileSizeHigh) << 32 | data.nFileSizeLow;
+}
+
+// A system handle from CreateFileW, closed when it goes out of scope.
+class UniqueHandle {
+ public:
+  explicit UniqueHandle(HANDLE h) : h_(h) {}
+  ~UniqueHandle() {
+    if (valid()) CloseHandle(h_);
+  }
+  UniqueHandle(const UniqueHandle&) = delete;
+  UniqueHandle& operator=(const UniqueHandle&) = delete;
+  HANDLE get() const { return h_; }
+  bool valid() const { return h_ != INVALID_HANDLE_VALUE && h_ != nullptr; }
+
+ private:
+  HANDLE h_;
+};
 
 }  // namespace vx

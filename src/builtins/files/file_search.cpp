@@ -16,61 +16,54 @@ namespace {
 
 class FileSearch : public HandleEntry {
  public:
-  FileSearch(HANDLE handle, const WIN32_FIND_DATAW& first)
-      : handle_(handle), pendingName_(first.cFileName), pendingAttributes_(first.dwFileAttributes) {}
-  ~FileSearch() override { FindClose(handle_); }
-  FileSearch(const FileSearch&) = delete;
-  FileSearch& operator=(const FileSearch&) = delete;
+  explicit FileSearch(const std::wstring& pattern) : search_(pattern) {}
   HandleKind kind() const override { return HandleKind::Search; }
 
-  // The next name other than "." and ".."; false when there is none.
+  bool found() const { return search_.found(); }
+  // Moves past "." and ".." at the start; false when nothing else matched.
+  bool skipDots() {
+    while (isDotEntry(search_.data().cFileName))
+      if (!search_.next()) return false;
+    return true;
+  }
+
+  // The next name other than "." and ".."; false when there is none. The
+  // first is the one the search started on.
   bool next(std::wstring& name, DWORD& attributes) {
-    if (hasPending_) {
-      hasPending_ = false;
-      name.swap(pendingName_);
-      attributes = pendingAttributes_;
-      return true;
+    if (!first_) {
+      do {
+        if (finished_ || !search_.next()) {
+          finished_ = true;
+          return false;
+        }
+      } while (isDotEntry(search_.data().cFileName));
     }
-    WIN32_FIND_DATAW data;
-    do {
-      if (finished_ || !FindNextFileW(handle_, &data)) {
-        finished_ = true;
-        return false;
-      }
-    } while (isDotEntry(data.cFileName));
-    name = data.cFileName;
-    attributes = data.dwFileAttributes;
+    first_ = false;
+    name = search_.data().cFileName;
+    attributes = search_.data().dwFileAttributes;
     return true;
   }
 
  private:
-  HANDLE handle_;
-  std::wstring pendingName_;
-  DWORD pendingAttributes_;
-  bool hasPending_ = true;
+  FindHandle search_;
+  bool first_ = true;
   bool finished_ = false;
 };
 
 }  // namespace
 
 int fileFindFirstFile(Interpreter& vm, Variant* a, int, Variant& r) {
+  r.setInt32(-1);
   const std::wstring pattern = wideOf(a[0]);
-  WIN32_FIND_DATAW data;
-  HANDLE handle = pattern.empty() ? INVALID_HANDLE_VALUE : FindFirstFileW(pattern.c_str(), &data);
-  if (handle == INVALID_HANDLE_VALUE) {
-    r.setInt32(-1);
-    return 0;
-  }
-  bool found = true;
-  while (found && isDotEntry(data.cFileName)) found = FindNextFileW(handle, &data) != 0;
-  if (!found) {
-    FindClose(handle);
-    r.setInt32(-1);
+  if (pattern.empty()) return 0;
+  auto search = std::make_unique<FileSearch>(pattern);
+  if (!search->found()) return 0;
+  if (!search->skipDots()) {
     vm.setError(1);
     return 0;
   }
   if (!vm.fileHandles) vm.fileHandles = std::make_unique<FileHandleTable>();
-  r.setInt32(vm.fileHandles->add(std::make_unique<FileSearch>(handle, data)));
+  r.setInt32(vm.fileHandles->add(std::move(search)));
   return 0;
 }
 
