@@ -9,9 +9,7 @@ namespace vx {
 
 class QuietHost final : public RunHost {
  public:
-  bool pumpMessages() override { return true; }
-  bool takeExitRequest() override { return false; }
-  bool paused() const override { return false; }
+  HostPoll poll() override { return HostPoll::Run; }
   void idleWait(unsigned milliseconds) override { platform::sleepMilliseconds(milliseconds); }
   int exitMethod() const override { return 0; }
   uintptr_t ownerWindow() const override { return 0; }

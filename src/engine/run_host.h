@@ -10,17 +10,23 @@
 
 namespace vx {
 
+// What the run loop is to do before the next line.
+enum class HostPoll {
+  Run,
+  Paused,
+  Exit,  // the user asked the script to end (tray "Exit", a close message)
+  Quit,  // the thread's quit message was taken
+};
+
 class RunHost {
  public:
   virtual ~RunHost() = default;
 
-  // Takes and dispatches every waiting message without blocking; false when
-  // the quit message was taken.
-  virtual bool pumpMessages() = 0;
-  // True once for each request to end the script (tray "Exit", a close
-  // message to the host window); taking it also clears the pause.
-  virtual bool takeExitRequest() = 0;
-  virtual bool paused() const = 0;
+  // Called between every two lines, so one call answers everything: serves
+  // waiting messages without blocking (the host may look at its queue only
+  // now and then), then says whether to run, stay paused, end or quit. An
+  // exit request is reported once, and taking it also clears the pause.
+  virtual HostPoll poll() = 0;
   // Sleeps about `milliseconds` while paused or waiting.
   virtual void idleWait(unsigned milliseconds) = 0;
   // 0 until the user ended the run: 2 tray "Exit", 3 logoff, 4 shutdown.

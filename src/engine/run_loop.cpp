@@ -28,16 +28,16 @@ int Interpreter::run(int startLine) {
   }
   while (!quit_) {
     if (leaveLevel_) break;
-    if (!host.pumpMessages()) {
+    const HostPoll poll = host.poll();
+    if (poll == HostPoll::Quit) {
       quit_ = true;
       runState_ = RunState::Exiting;
-    }
-    if (host.takeExitRequest()) {
+    } else if (poll == HostPoll::Exit) {
       runState_ = RunState::Exiting;
       if (host.exitMethod() != 0) exitMethod = host.exitMethod();
     }
     if (runState_ == RunState::Exiting) break;
-    if (host.paused()) {
+    if (poll == HostPoll::Paused) {
       host.idleWait(10);
       continue;
     }

@@ -216,6 +216,12 @@ bool HostWindow::pumpMessages() {
   return true;
 }
 
+HostPoll HostWindow::poll() {
+  if (!pumpMessages()) return HostPoll::Quit;
+  if (takeExitRequest()) return HostPoll::Exit;
+  return facts_.paused ? HostPoll::Paused : HostPoll::Run;
+}
+
 bool HostWindow::takeExitRequest() {
   if (!exitRequested_) return false;
   exitRequested_ = false;

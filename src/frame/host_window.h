@@ -37,10 +37,15 @@ class HostWindow final : public RunHost {
   TrayIcon& tray() { return tray_; }
   const TrayIcon& tray() const { return tray_; }
 
+  // Takes and dispatches waiting messages without blocking; false when the
+  // quit message was taken.
+  bool pumpMessages();
+  // True once for each request to end the script; taking it clears the pause.
+  bool takeExitRequest();
+  bool paused() const { return facts_.paused; }
+
   // --- RunHost
-  bool pumpMessages() override;
-  bool takeExitRequest() override;
-  bool paused() const override { return facts_.paused; }
+  HostPoll poll() override;
   void idleWait(unsigned milliseconds) override;
   int exitMethod() const override { return exitMethod_; }
   uintptr_t ownerWindow() const override { return reinterpret_cast<uintptr_t>(window_); }
